@@ -1,0 +1,78 @@
+#include "app/store/preferences_file.h"
+
+#include <algorithm>
+
+#include "app/store/preferences.h"
+#include "app/store/preferences_ft.h"
+#include "runtime/core/files.h"
+#include "runtime/core/runtime.h"
+#include "runtime/core/string_functions.h"
+
+namespace tovra {
+
+void Preferences::LoadPreferences() {
+  auto folder = rt::SpecialFolder::Preferences();
+  if (!folder) return;
+  auto file = folder->Child(kPreferencesFileName);
+  if (!file) return;
+  auto stream = file->OpenAsBinaryFile(false);
+  if (!stream) {
+    AddDefaultSearches();
+    return;
+  }
+  if (stream->ReadLong() != kPreferencesFormatVersion) {
+    rt::MsgBox("The Tovra preferences have been corrupted");
+    stream->Close();
+    return;
+  }
+  // A short file keeps every field read in full and stops at its end: nothing half-read is
+  // taken in.
+  rt::String modifier = stream->ReadPString();
+  if (stream->ReadPastEnd()) return;
+  hotkeyModifier = modifier;
+  rt::String key = stream->ReadPString();
+  if (stream->ReadPastEnd()) return;
+  hotkey = key;
+  uint16_t count = stream->ReadUInt16();
+  if (stream->ReadPastEnd()) return;
+  macroName.clear();
+  macroBody.clear();
+  macroName.reserve(count);
+  macroBody.reserve(count);
+  for (uint16_t i = 0; i < count; ++i) {
+    rt::YieldPoint();
+    rt::String name = stream->ReadPString();
+    uint16_t bodyLength = stream->ReadUInt16();
+    rt::String body = stream->Read(bodyLength);
+    if (stream->ReadPastEnd()) break;
+    macroName.push_back(name);
+    macroBody.push_back(body);
+  }
+  stream->Close();
+}
+
+void Preferences::SavePreferences() {
+  auto folder = rt::SpecialFolder::Preferences();
+  if (!folder) return;
+  auto file = folder->Child(kPreferencesFileName);
+  if (!file) return;
+  auto stream = file->CreateBinaryFile(PreferencesFT::Preferences().ToName());
+  if (!stream) return;
+  stream->WriteLong(kPreferencesFormatVersion);
+  stream->WritePString(hotkeyModifier);
+  stream->WritePString(hotkey);
+  // Values beyond the length fields are cut, never wrapped, so every length agrees with the
+  // bytes after it.
+  size_t count = std::min(macroName.size(), kMaxMacros);
+  stream->WriteUInt16(static_cast<uint16_t>(count));
+  for (size_t i = 0; i < count; ++i) {
+    rt::YieldPoint();
+    stream->WritePString(macroName[i]);
+    std::string_view body = rt::CutAtCharacterBoundary(macroBody[i].Bytes(), kMaxBodyBytes);
+    stream->WriteUInt16(static_cast<uint16_t>(body.size()));
+    stream->Write(body);
+  }
+  stream->Close();
+}
+
+}  // namespace tovra

@@ -1,0 +1,155 @@
+// The framework's controls. A window creates each control, applies its layout, then binds its
+// events, so the values a layout sets raise nothing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "runtime/core/string.h"
+
+namespace rt {
+
+class Window;
+
+enum LockEdge { kLockLeft = 1, kLockTop = 2, kLockRight = 4, kLockBottom = 8 };
+
+class Control {
+ public:
+  enum class Kind { kStaticText, kEditField, kPushButton, kListbox, kPopupMenu, kTabPanel };
+
+  virtual ~Control() = default;
+  virtual Kind ControlKind() const = 0;
+  // Whether the control takes the keyboard focus at all.
+  virtual bool TakesFocus() const { return false; }
+  // A key for the focused control; true when it used it.
+  virtual bool HandleKey(const String &key) { (void)key; return false; }
+
+  String Name;
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  int LockEdges = 0;
+  int TabIndex = 0;
+  int PanelIndex = 0;  // page of the tab panel it sits on; 0 when on the window itself
+  String TextFont = "System";
+  int TextSize = 0;
+  bool Bold = false;
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool visible);
+
+  Window *Owner() const { return owner_; }
+  void SetOwner(Window *owner) { owner_ = owner; }
+
+ protected:
+  void Changed();
+
+ private:
+  Window *owner_ = nullptr;
+  bool enabled_ = true;
+  bool visible_ = true;
+};
+
+class StaticText : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kStaticText; }
+  const String &Text() const { return text_; }
+  void SetText(const String &text);
+  int TextAlign = 0;  // 0 the default (left), 1 centred, 2 right
+  std::function<bool(int x, int y)> MouseDown;
+
+ private:
+  String text_;
+};
+
+class EditField : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kEditField; }
+  bool TakesFocus() const override { return true; }
+  bool HandleKey(const String &key) override;
+
+  const String &Text() const { return text_; }
+  // Raises TextChange when the text differs.
+  void SetText(const String &text);
+
+  bool MultiLine = false;
+  bool AcceptTabs = false;
+  bool ReadOnly = false;
+  bool Password = false;
+  std::function<void()> TextChange;
+
+ private:
+  String text_;
+};
+
+class PushButton : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kPushButton; }
+  bool TakesFocus() const override { return true; }
+  String Caption;
+  bool Default = false;
+  bool Cancel = false;
+  std::function<void()> Action;
+  // A click: runs Action when the button is enabled.
+  void Push();
+};
+
+class Listbox : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kListbox; }
+  bool TakesFocus() const override { return true; }
+  bool HandleKey(const String &key) override;  // the arrow keys move the selection
+
+  void AddRow(const String &text);
+  void RemoveRow(int row);
+  void DeleteAllRows();
+  int ListCount() const { return static_cast<int>(rows_.size()); }
+  int ListIndex() const { return listIndex_; }
+  // Raises Change at once when the selection moves, even when set from code.
+  void SetListIndex(int index);
+  // The selected row's text, or "" when none is selected.
+  String Text() const;
+  String Cell(int row, int column) const;
+  void SetCell(int row, int column, const String &text);
+
+  int ColumnCount = 1;
+  std::function<void()> Change;
+  std::function<void()> DoubleClick;
+
+ private:
+  std::vector<String> rows_;
+  int listIndex_ = -1;
+};
+
+class PopupMenu : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kPopupMenu; }
+  bool TakesFocus() const override { return true; }
+  void AddRow(const String &text);
+  void DeleteAllRows();
+  int ListCount() const { return static_cast<int>(rows_.size()); }
+  String List(int row) const;
+  int ListIndex() const { return listIndex_; }
+  void SetListIndex(int index);  // raises Change when the selection moves
+  String Text() const;
+  std::function<void()> Change;
+
+ private:
+  std::vector<String> rows_;
+  int listIndex_ = -1;
+};
+
+class TabPanel : public Control {
+ public:
+  Kind ControlKind() const override { return Kind::kTabPanel; }
+  std::vector<String> Tabs;
+  int Value() const { return value_; }
+  void SetValue(int page);  // raises Change when the page changes
+  std::function<void()> Change;
+
+ private:
+  int value_ = 0;
+};
+
+}  // namespace rt

@@ -1,0 +1,95 @@
+// Folder items, binary streams and file types.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/core/string.h"
+
+namespace rt {
+
+// A stream over one file, big-endian by default. A reading stream holds the file's bytes; a
+// writing stream made by CreateBinaryFile writes a temporary file beside the target and puts it
+// in place on Close, so an interrupted or failed save leaves the old file whole.
+class BinaryStream {
+ public:
+  static std::shared_ptr<BinaryStream> ForReading(std::string bytes);
+  static std::shared_ptr<BinaryStream> ForReplacing(std::filesystem::path target);
+  ~BinaryStream();
+  BinaryStream(const BinaryStream &) = delete;
+  BinaryStream &operator=(const BinaryStream &) = delete;
+
+  bool littleEndian = false;
+
+  int32_t ReadLong();
+  int16_t ReadShort();
+  uint16_t ReadUInt16();
+  uint8_t ReadByte();
+  String ReadPString();
+  String Read(size_t count);  // the bytes, with no text encoding
+  void WriteLong(int32_t value);
+  void WriteShort(int16_t value);
+  void WriteUInt16(uint16_t value);
+  void WriteByte(uint8_t value);
+  void WritePString(const String &s);  // at most 255 bytes, cut at a character boundary
+  void Write(std::string_view bytes);
+
+  bool EndOfFile() const { return position_ >= bytes_.size(); }
+  size_t Position() const { return position_; }
+  size_t Length() const { return bytes_.size(); }
+  // True once a read asked for more bytes than were left; such a read yields what was there.
+  bool ReadPastEnd() const { return readPastEnd_; }
+  // Ends the stream. A writing stream puts its file in place; false when that failed.
+  bool Close();
+
+ private:
+  BinaryStream() = default;
+  std::string_view Take(size_t count);
+
+  std::string bytes_;
+  size_t position_ = 0;
+  bool readPastEnd_ = false;
+  bool writing_ = false;
+  bool closed_ = false;
+  std::filesystem::path target_;
+};
+
+class FolderItem {
+ public:
+  explicit FolderItem(std::filesystem::path path) : path_(std::move(path)) {}
+  const std::filesystem::path &Path() const { return path_; }
+  String Name() const { return String(path_.filename().string()); }
+  bool Exists() const;
+  std::shared_ptr<FolderItem> Child(const String &name) const;
+  std::shared_ptr<FolderItem> Parent() const;
+  // Nothing when the file is missing or cannot be read.
+  std::shared_ptr<BinaryStream> OpenAsBinaryFile(bool readWrite = false) const;
+  // Nothing when the folder cannot take a new file.
+  std::shared_ptr<BinaryStream> CreateBinaryFile(const String &fileTypeName) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+namespace SpecialFolder {
+// $XDG_CONFIG_HOME, or ~/.config when that is unset; made when missing.
+std::shared_ptr<FolderItem> Preferences();
+}  // namespace SpecialFolder
+
+class FileType {
+ public:
+  String Name;
+  String Extensions;
+  String MacType;
+  String MacCreator;
+  // The framework's conversion of a file type to its name; it also registers the type.
+  String ToName() const;
+};
+
+const std::vector<FileType> &RegisteredFileTypes();
+void ForgetFileTypes();
+
+}  // namespace rt

@@ -1,0 +1,106 @@
+#include "runtime/core/string.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace rt {
+
+HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding) {
+  // One block: the record, then the storage (length byte, text, NUL).
+  auto *block = static_cast<unsigned char *>(std::malloc(sizeof(HostStringRecord) + length + 2));
+  if (!block) throw std::bad_alloc();
+  auto *record = reinterpret_cast<HostStringRecord *>(block);
+  record->referenceCount = 1;
+  record->storage = block + sizeof(HostStringRecord);
+  record->encoding = encoding;
+  record->length = static_cast<intptr_t>(length);
+  record->storage[0] = static_cast<unsigned char>(length > 255 ? 255 : length);
+  if (length) std::memcpy(record->storage + 1, bytes, length);
+  record->storage[length + 1] = 0;
+  return record;
+}
+
+void LockStringRecord(HostStringRecord *record) {
+  if (record) ++record->referenceCount;
+}
+
+void UnlockStringRecord(HostStringRecord *record) {
+  if (record && --record->referenceCount == 0) std::free(record);
+}
+
+String::String(const char *utf8) : String(std::string_view(utf8 ? utf8 : "")) {}
+
+String::String(std::string_view bytes, uint32_t encoding)
+    : record_(NewStringRecord(bytes.data(), bytes.size(), encoding)) {}
+
+String String::Adopt(HostStringRecord *record) {
+  String s;
+  s.record_ = record;
+  return s;
+}
+
+String String::Retain(HostStringRecord *record) {
+  LockStringRecord(record);
+  return Adopt(record);
+}
+
+String::String(const String &other) : record_(other.record_) { LockStringRecord(record_); }
+
+String::String(String &&other) noexcept : record_(other.record_) { other.record_ = nullptr; }
+
+String &String::operator=(const String &other) {
+  LockStringRecord(other.record_);
+  UnlockStringRecord(record_);
+  record_ = other.record_;
+  return *this;
+}
+
+String &String::operator=(String &&other) noexcept {
+  if (this != &other) {
+    UnlockStringRecord(record_);
+    record_ = other.record_;
+    other.record_ = nullptr;
+  }
+  return *this;
+}
+
+String::~String() { UnlockStringRecord(record_); }
+
+std::string_view String::Bytes() const {
+  if (!record_ || record_->length <= 0) return {};
+  return {reinterpret_cast<const char *>(record_->storage + 1), static_cast<size_t>(record_->length)};
+}
+
+HostStringRecord *String::Release() {
+  HostStringRecord *r = record_;
+  record_ = nullptr;
+  return r;
+}
+
+static inline unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+bool operator==(const String &a, const String &b) { return EqualIgnoringCase(a.Bytes(), b.Bytes()); }
+
+String operator+(const String &a, const String &b) {
+  std::string joined;
+  joined.reserve(a.ByteLength() + b.ByteLength());
+  joined.append(a.Bytes());
+  joined.append(b.Bytes());
+  // The left side's encoding wins, unless it is empty and carries none worth keeping.
+  uint32_t encoding = a.IsEmpty() ? b.Encoding() : a.Encoding();
+  return String(joined, encoding);
+}
+
+}  // namespace rt

@@ -1,0 +1,61 @@
+// The runtime string: a reference-counted run of bytes with a text encoding value. It wraps the
+// host string record that plug-ins read, so a String can cross into a bundle unchanged.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "abi/host_abi.h"
+
+namespace rt {
+
+enum Encoding : uint32_t {
+  kEncodingMacRoman = HOST_ENCODING_MAC_ROMAN,
+  kEncodingUTF16 = HOST_ENCODING_UTF16,
+  kEncodingASCII = HOST_ENCODING_ASCII,
+  kEncodingUTF8 = HOST_ENCODING_UTF8,
+  kEncodingNone = HOST_ENCODING_NONE,
+};
+
+// Record helpers shared with the plug-in host: a new record carries one reference.
+HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding);
+void LockStringRecord(HostStringRecord *record);
+void UnlockStringRecord(HostStringRecord *record);
+
+class String {
+ public:
+  String() = default;  // nil: the empty string
+  String(const char *utf8);  // NOLINT: text literals are UTF-8
+  String(std::string_view bytes, uint32_t encoding = kEncodingUTF8);
+
+  static String Adopt(HostStringRecord *record);   // takes over one reference
+  static String Retain(HostStringRecord *record);  // adds one reference
+
+  String(const String &other);
+  String(String &&other) noexcept;
+  String &operator=(const String &other);
+  String &operator=(String &&other) noexcept;
+  ~String();
+
+  std::string_view Bytes() const;
+  size_t ByteLength() const { return record_ ? static_cast<size_t>(record_->length) : 0; }
+  bool IsEmpty() const { return ByteLength() == 0; }
+  uint32_t Encoding() const { return record_ ? static_cast<uint32_t>(record_->encoding) : kEncodingUTF8; }
+  std::string ToStd() const { return std::string(Bytes()); }
+
+  HostStringRecord *Record() const { return record_; }
+  HostStringRecord *Release();  // gives up this String's reference to the caller
+
+  // Equality ignores the letter case of ASCII letters; every other byte must match.
+  friend bool operator==(const String &a, const String &b);
+  friend String operator+(const String &a, const String &b);
+
+ private:
+  HostStringRecord *record_ = nullptr;
+};
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace rt

@@ -1,0 +1,120 @@
+#include "runtime/core/window.h"
+
+#include "runtime/core/runtime.h"
+#include "runtime/core/window_list.h"
+
+namespace rt {
+
+void Window::Construct() {
+  Layout();
+  CreateControls();
+  AddMenuHandlers();
+  ScreenSize screen = CurrentBackend().MainScreen();
+  // Placement 0: the framework centres a new window on the main screen.
+  left_ = (screen.width - width_) / 2;
+  top_ = (screen.height - height_) / 2;
+  open_ = true;
+  for (const auto &c : controls_) {
+    if (!focused_ && c->TakesFocus() && c->Visible()) focused_ = c.get();
+  }
+  AddOpenWindow(shared_from_this());
+  CurrentBackend().WindowOpened(*this);
+  // A window that is visible by layout is on screen when Open runs, so Open may hide it; it is
+  // shown and activated only when Open left it visible.
+  visible_ = VisibleAtCreation;
+  Event_Open();
+  if (open_ && visible_) {
+    visible_ = false;
+    Show();
+  }
+}
+
+void Window::SetLeft(int left) {
+  left_ = left;
+  if (open_) CurrentBackend().WindowChanged(*this);
+}
+
+void Window::SetTop(int top) {
+  top_ = top;
+  if (open_) CurrentBackend().WindowChanged(*this);
+}
+
+void Window::SetSize(int width, int height) {
+  width_ = width;
+  height_ = height;
+  if (open_) CurrentBackend().WindowChanged(*this);
+}
+
+void Window::Show() {
+  if (!open_) return;
+  auto keep = shared_from_this();
+  if (!visible_) {
+    visible_ = true;
+    BringToFront(*this);
+    CurrentBackend().WindowChanged(*this);
+  }
+  Activate(*this);
+}
+
+void Window::Hide() {
+  if (!visible_) return;
+  auto keep = shared_from_this();
+  visible_ = false;
+  if (open_) CurrentBackend().WindowChanged(*this);
+  if (activated_) Deactivate(*this);
+}
+
+void Window::Close() {
+  if (!open_) return;
+  auto keep = shared_from_this();
+  visible_ = false;
+  open_ = false;
+  if (activated_) Deactivate(*this);
+  RemoveOpenWindow(*this);
+  CurrentBackend().WindowClosed(*this);
+}
+
+void Window::ShowModal() {
+  if (!open_) return;
+  auto keep = shared_from_this();
+  modal_ = true;
+  Show();
+  if (open_) CurrentBackend().RunModal(*this);
+  modal_ = false;
+}
+
+void Window::SetFocus() {
+  focused_ = nullptr;
+  if (open_) CurrentBackend().WindowFocused(*this);
+}
+
+std::shared_ptr<Control> Window::FindControl(const String &name) const {
+  for (const auto &c : controls_) {
+    if (c->Name == name) return c;
+  }
+  return nullptr;
+}
+
+void Window::SetFocusedControl(Control *control) { focused_ = control; }
+
+PushButton *Window::DefaultButton() const {
+  for (const auto &c : controls_) {
+    if (c->ControlKind() == Control::Kind::kPushButton) {
+      auto *b = static_cast<PushButton *>(c.get());
+      if (b->Default) return b;
+    }
+  }
+  return nullptr;
+}
+
+PushButton *Window::CancelButton() const {
+  for (const auto &c : controls_) {
+    if (c->ControlKind() == Control::Kind::kPushButton) {
+      auto *b = static_cast<PushButton *>(c.get());
+      if (b->Cancel) return b;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace rt

@@ -1,0 +1,10 @@
+#include "runtime/external_classes.h"
+
+namespace rt {
+
+void InitExternalClasses(const std::filesystem::path &pluginFolder) {
+  // The plug-in bundles of `pluginFolder` and the vendor components register here.
+  (void)pluginFolder;
+}
+
+}  // namespace rt
