@@ -1,12 +1,13 @@
 #include "runtime/core/files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "runtime/core/string_functions.h"
 
@@ -71,7 +72,10 @@ String BinaryStream::ReadPString() {
   return Read(length);
 }
 
-String BinaryStream::Read(size_t count) { return String(Take(count), kEncodingNone); }
+String BinaryStream::Read(size_t count) {
+  std::string_view bytes = Take(count);
+  return String::Adopt(strings_.NewRecord(bytes.data(), bytes.size(), kEncodingNone));
+}
 
 void BinaryStream::WriteLong(int32_t value) {
   auto u = static_cast<uint32_t>(value);
@@ -156,16 +160,38 @@ std::shared_ptr<FolderItem> FolderItem::Parent() const {
   return std::make_shared<FolderItem>(path_.parent_path());
 }
 
+std::optional<std::string> ReadWholeFile(const fs::path &path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  // One byte more than the size, so a file that grew meanwhile is noticed and read on.
+  std::string bytes(static_cast<size_t>(info.st_size) + 1, '\0');
+  size_t got = 0;
+  while (true) {
+    if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+    ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return bytes;
+}
+
 std::shared_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool readWrite) const {
   (void)readWrite;  // every caller reads; writing goes through CreateBinaryFile
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return nullptr;
-  std::error_code ec;
-  if (fs::is_directory(path_, ec)) return nullptr;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) return nullptr;
-  return BinaryStream::ForReading(std::move(bytes).str());
+  std::optional<std::string> bytes = ReadWholeFile(path_);
+  if (!bytes) return nullptr;
+  return BinaryStream::ForReading(std::move(*bytes));
 }
 
 std::shared_ptr<BinaryStream> FolderItem::CreateBinaryFile(const String &fileTypeName) const {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,7 @@ class BinaryStream {
   std::string_view Take(size_t count);
 
   std::string bytes_;
+  StringArena strings_;
   size_t position_ = 0;
   bool readPastEnd_ = false;
   bool writing_ = false;
@@ -73,6 +75,9 @@ class FolderItem {
  private:
   std::filesystem::path path_;
 };
+
+// The whole regular file, or nothing when it is missing or unreadable.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path &path);
 
 namespace SpecialFolder {
 // $XDG_CONFIG_HOME, or ~/.config when that is unset; made when missing.

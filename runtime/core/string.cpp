@@ -21,12 +21,73 @@ HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t enc
   return record;
 }
 
+// A record made in an arena has this bit set in its reference count word, and the word before
+// the record points to its block.
+constexpr HostWord kArenaRecord = HostWord{1} << (sizeof(HostWord) * 8 - 1);
+constexpr size_t kArenaBlockBytes = 256 * 1024;
+
+struct StringArena::Block {
+  size_t live;  // strings made here and still referenced, plus one while the arena fills it
+  size_t capacity;
+};
+
+static void ReleaseBlock(StringArena::Block *block);
+
 void LockStringRecord(HostStringRecord *record) {
   if (record) ++record->referenceCount;
 }
 
 void UnlockStringRecord(HostStringRecord *record) {
-  if (record && --record->referenceCount == 0) std::free(record);
+  if (!record) return;
+  --record->referenceCount;
+  if ((record->referenceCount & ~kArenaRecord) != 0) return;
+  if (record->referenceCount & kArenaRecord) {
+    StringArena::Block *block;
+    std::memcpy(&block, reinterpret_cast<unsigned char *>(record) - sizeof block, sizeof block);
+    ReleaseBlock(block);
+  } else {
+    std::free(record);
+  }
+}
+
+size_t StringRecordReferences(const HostStringRecord *record) {
+  return record ? static_cast<size_t>(record->referenceCount & ~kArenaRecord) : 0;
+}
+
+static void ReleaseBlock(StringArena::Block *block) {
+  if (--block->live == 0) std::free(block);
+}
+
+StringArena::~StringArena() {
+  if (block_) ReleaseBlock(block_);
+}
+
+HostStringRecord *StringArena::NewRecord(const void *bytes, size_t length, uint32_t encoding) {
+  auto align = [](size_t n) { return (n + alignof(HostStringRecord) - 1) & ~(alignof(HostStringRecord) - 1); };
+  size_t need = align(sizeof(Block *) + sizeof(HostStringRecord) + length + 2);
+  if (need > kArenaBlockBytes / 4) return NewStringRecord(bytes, length, encoding);
+  if (!block_ || used_ + need > block_->capacity) {
+    if (block_) ReleaseBlock(block_);
+    void *memory = std::malloc(kArenaBlockBytes);
+    if (!memory) throw std::bad_alloc();
+    block_ = static_cast<Block *>(memory);
+    block_->live = 1;
+    block_->capacity = kArenaBlockBytes;
+    used_ = align(sizeof(Block));
+  }
+  unsigned char *at = reinterpret_cast<unsigned char *>(block_) + used_;
+  used_ += need;
+  ++block_->live;
+  std::memcpy(at, &block_, sizeof block_);
+  auto *record = reinterpret_cast<HostStringRecord *>(at + sizeof(Block *));
+  record->referenceCount = 1 | kArenaRecord;
+  record->storage = reinterpret_cast<unsigned char *>(record + 1);
+  record->encoding = encoding;
+  record->length = static_cast<intptr_t>(length);
+  record->storage[0] = static_cast<unsigned char>(length > 255 ? 255 : length);
+  if (length) std::memcpy(record->storage + 1, bytes, length);
+  record->storage[length + 1] = 0;
+  return record;
 }
 
 String::String(const char *utf8) : String(std::string_view(utf8 ? utf8 : "")) {}

@@ -23,6 +23,24 @@ enum Encoding : uint32_t {
 HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding);
 void LockStringRecord(HostStringRecord *record);
 void UnlockStringRecord(HostStringRecord *record);
+size_t StringRecordReferences(const HostStringRecord *record);
+
+// Makes many strings from one run of blocks instead of one allocation each, as a file load
+// does. A block is freed when the arena and every string made in it are gone.
+class StringArena {
+ public:
+  StringArena() = default;
+  ~StringArena();
+  StringArena(const StringArena &) = delete;
+  StringArena &operator=(const StringArena &) = delete;
+  HostStringRecord *NewRecord(const void *bytes, size_t length, uint32_t encoding);
+
+  struct Block;
+
+ private:
+  Block *block_ = nullptr;
+  size_t used_ = 0;
+};
 
 class String {
  public:
