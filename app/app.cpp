@@ -1,5 +1,8 @@
 #include "app/app.h"
 
+#include "app/hotkey/carbon_hot_key.h"
+#include "app/hotkey/hot_key_event_handler.h"
+#include "app/plugin_entries.h"
 #include "app/store/preferences.h"
 #include "app/windows/about_window.h"
 #include "runtime/core/errors.h"
@@ -21,6 +24,12 @@ void App::Event_Open() {
   thePreferences->hotkey = "f3";
   thePreferences->hotkeyModifier = "none";
   thePreferences->LoadPreferences();
+  PluginFunction<void (*)()>(kUseQRVCFPlugin)();
+  eventHandler = std::make_shared<HotKeyEventHandler>();
+  eventHandler->Listen();
+  SetupHotkey();
+  // Reported once, here; the application runs on without a hot key and retries nothing.
+  if (rt::Deref(HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
 }
 
 void App::Event_EnableMenuItems() {

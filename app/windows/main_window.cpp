@@ -4,6 +4,7 @@
 #include "app/hotkey_menu.h"
 #include "app/store/preferences.h"
 #include "app/windows/macro_expansion.h"
+#include "app/windows/preferences_window.h"
 #include "runtime/core/clipboard.h"
 #include "runtime/core/encoding.h"
 #include "runtime/core/errors.h"
@@ -142,7 +143,8 @@ bool MainWindow::_FileClose_Action() {
 }
 
 bool MainWindow::_FilePreferences_Action() {
-  // The preferences editor opens here on the live store once it exists.
+  auto editor = rt::Window::Create<PreferencesWindow>();
+  editor->SetPreferences(the::App()->thePreferences);
   Hide();
   return true;
 }

@@ -39,6 +39,9 @@ class Control {
   bool Visible() const { return visible_; }
   void SetVisible(bool visible);
 
+  // Raised once the window has made all its controls.
+  std::function<void()> Open;
+
   Window *Owner() const { return owner_; }
   void SetOwner(Window *owner) { owner_ = owner; }
 

@@ -19,6 +19,9 @@ void Window::Construct() {
   }
   AddOpenWindow(shared_from_this());
   CurrentBackend().WindowOpened(*this);
+  for (const auto &c : std::vector<std::shared_ptr<Control>>(controls_)) {
+    if (c->Open) c->Open();
+  }
   // A window that is visible by layout is on screen when Open runs, so Open may hide it; it is
   // shown and activated only when Open left it visible.
   visible_ = VisibleAtCreation;

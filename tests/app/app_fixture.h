@@ -33,6 +33,7 @@ class AppFixture : public ::testing::Test {
       tovra::ReleaseModuleObjects();
       rt::RuntimeExit();
       rt::ForgetFileTypes();
+      rt::ForgetDeclarations();  // no test's registrations reach the next one
     }
     std::filesystem::remove_all(configDir);
     for (const auto &f : backend.failures) ADD_FAILURE() << f;
@@ -42,6 +43,10 @@ class AppFixture : public ::testing::Test {
   void StartApp() {
     started_ = true;
     rt::RuntimeInit(backend);
+    if (registerOSTypeDouble) {
+      rt::RegisterDeclaration("OSTypeFromStringQRV(str as string) as integer",
+                              reinterpret_cast<void *>(&OSTypeFromStringDouble));
+    }
     tovra::_Main(configDir / "no-plugins");
   }
 
@@ -62,18 +67,30 @@ class AppFixture : public ::testing::Test {
   std::shared_ptr<tovra::MainWindow> Search() { return tovra::the::MainWindow(); }
   std::string Line() { return Search()->Status->Text().ToStd(); }
 
-  // Brings the search window up the way a press of the hot key does.
+  // Brings the search window up with the hot key; a window that is up already goes down first.
   void ShowSearchWindow() {
-    auto w = Search();
-    w->Hide();
-    w->Show();
-    w->SetFocus();
-    driver.Settle();
+    if (Search()->Visible()) {
+      ASSERT_TRUE(driver.PressHotKey());
+    }
+    ASSERT_TRUE(driver.PressHotKey());
+  }
+
+  // QRVUtil's OSTypeFromStringQRV stands in for the bundle, which these tests do not load: the
+  // first four bytes, the first in the most significant byte, sign-extended from 32 bits.
+  static intptr_t OSTypeFromStringDouble(HostString str) {
+    auto *record = static_cast<HostStringRecord *>(str);
+    uint32_t code = 0;
+    for (intptr_t i = 0; i < 4; ++i) {
+      unsigned char c = record && i < record->length ? record->storage[1 + i] : ' ';
+      code = code << 8 | c;
+    }
+    return static_cast<int32_t>(code);
   }
 
   rt::HeadlessBackend backend;
   rt::HeadlessDriver driver{backend};
   std::filesystem::path configDir;
+  bool registerOSTypeDouble = true;  // false: start as without the QRVUtil bundle
 
  private:
   bool started_ = false;

@@ -36,11 +36,11 @@ TEST_F(StartUp, NewDocumentOpensNothing) {
 }
 
 TEST_F(StartUp, EntryTableBindsEveryDeclarationAndEmptyEntriesAreAnError) {
-  rt::RegisterDeclaration("OSTypeFromStringQRV(str as string) as integer", reinterpret_cast<void *>(&StartUp::SetUpTestSuite));
+  registerOSTypeDouble = false;  // QRVUtil is not loaded: its entry stays empty
   StartApp();
-  EXPECT_EQ(tovra::PluginEntryPoint(tovra::kOSTypeFromString), reinterpret_cast<void *>(&StartUp::SetUpTestSuite));
-  EXPECT_THROW(tovra::PluginEntryPoint(tovra::kUseQRVCFPlugin), rt::RuntimeError);
-  rt::ForgetDeclarations();
+  EXPECT_EQ(tovra::PluginEntryPoint(tovra::kUseQRVCFPlugin), rt::RuntimeLookupPluginEntrypoint("UseQRVCFPlugin"));
+  EXPECT_THROW(tovra::PluginEntryPoint(tovra::kOSTypeFromString), rt::RuntimeError);
+  EXPECT_NE(backend.messages.back().find("OSTypeFromStringQRV"), std::string::npos) << "the start names it";
 }
 
 TEST_F(StartUp, EveryAboutCommandOpensOneMoreAboutBox) {

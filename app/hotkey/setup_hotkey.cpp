@@ -1,0 +1,28 @@
+// App.SetupHotkey: registers the stored hot key. It looks at no result; the start-up reads
+// LastError itself, and a later call after editing fails silently.
+#include "app/app.h"
+#include "app/hotkey/carbon_hot_key.h"
+#include "app/hotkey/key_names.h"
+#include "app/plugin_entries.h"
+#include "app/store/preferences.h"
+#include "runtime/core/errors.h"
+
+namespace tovra {
+namespace {
+
+constexpr intptr_t kHotKeyId = 5;
+
+}  // namespace
+
+void App::SetupHotkey() {
+  // The old object goes with this assignment, and its registration with it, before the new
+  // AddKey: the same key can be had again.
+  HotKeyRef = std::make_shared<CarbonHotKeyQRV>();
+  int32_t keyCode = Utilities::KeyNameToKeyCode(rt::Deref(thePreferences).hotkey);
+  int32_t mask = Utilities::ModifierNameToMask(thePreferences->hotkeyModifier);
+  intptr_t signature =
+      PluginFunction<intptr_t (*)(HostString)>(kOSTypeFromString)(rt::String("QRVG").Record());
+  HotKeyRef->AddKey(keyCode, mask, signature, kHotKeyId);
+}
+
+}  // namespace tovra
