@@ -8,10 +8,7 @@ namespace tovra {
 namespace {
 std::shared_ptr<rt::StaticText> Label(std::shared_ptr<rt::StaticText> label, int left, int top,
                                       int width, int height, const char *text, int size) {
-  label->Left = left;
-  label->Top = top;
-  label->Width = width;
-  label->Height = height;
+  label->SetBounds(left, top, width, height);
   label->TextSize = size;
   label->TextAlign = 1;
   label->SetText(text);
@@ -23,12 +20,6 @@ void AboutWindow::Layout() {
   Title = "About Tovra!";
   FrameKind = kDocument;
   SetSize(300, 179);
-  Resizable = false;
-  CloseButton = true;
-  MinimizeButton = true;
-  MaximizeButton = false;
-  VisibleAtCreation = true;
-  MenuBarVisible = true;
 }
 
 void AboutWindow::CreateControls() {
@@ -40,10 +31,7 @@ void AboutWindow::CreateControls() {
   StaticText4->MouseDown = [this](int x, int y) { return StaticText4_MouseDown(x, y); };
 
   DoneButton = AddControl<rt::PushButton>("DoneButton");
-  DoneButton->Left = 115;
-  DoneButton->Top = 139;
-  DoneButton->Width = 80;
-  DoneButton->Height = 20;
+  DoneButton->SetBounds(115, 139, 80, 20);
   DoneButton->Caption = "Done";
   DoneButton->Default = true;
   DoneButton->Cancel = true;

@@ -8,39 +8,24 @@ void AskForTextWindow::Layout() {
   Title = "";
   FrameKind = kMovableModal;
   SetSize(370, 120);
-  Resizable = false;
-  CloseButton = true;
-  MinimizeButton = true;
-  MaximizeButton = false;
-  VisibleAtCreation = true;
-  MenuBarVisible = true;
 }
 
 void AskForTextWindow::CreateControls() { _CreateControls0(); }
 
 void AskForTextWindow::_CreateControls0() {
   theQuery = AddControl<rt::StaticText>("theQuery");
-  theQuery->Left = 20;
-  theQuery->Top = 14;
-  theQuery->Width = 330;
-  theQuery->Height = 20;
+  theQuery->SetBounds(20, 14, 330, 20);
   theQuery->TabIndex = 0;
   theQuery->LockEdges = rt::kLockLeft | rt::kLockTop | rt::kLockRight;
   theQuery->TextAlign = 1;
 
   theText = AddControl<rt::EditField>("theText");
-  theText->Left = 20;
-  theText->Top = 46;
-  theText->Width = 330;
-  theText->Height = 22;
+  theText->SetBounds(20, 46, 330, 22);
   theText->TabIndex = 1;
   theText->LockEdges = rt::kLockLeft | rt::kLockRight;
 
   CancelButton = AddControl<rt::PushButton>("CancelButton");
-  CancelButton->Left = 20;
-  CancelButton->Top = 80;
-  CancelButton->Width = 80;
-  CancelButton->Height = 20;
+  CancelButton->SetBounds(20, 80, 80, 20);
   CancelButton->TabIndex = 2;
   CancelButton->LockEdges = rt::kLockLeft;
   CancelButton->Caption = "Cancel";
@@ -48,10 +33,7 @@ void AskForTextWindow::_CreateControls0() {
   CancelButton->Action = [this] { CancelButton_Action(); };
 
   OKButton = AddControl<rt::PushButton>("OKButton");
-  OKButton->Left = 270;
-  OKButton->Top = 80;
-  OKButton->Width = 80;
-  OKButton->Height = 20;
+  OKButton->SetBounds(270, 80, 80, 20);
   OKButton->TabIndex = 3;
   OKButton->LockEdges = rt::kLockRight;
   OKButton->Caption = "OK";

@@ -13,22 +13,13 @@ void CompletionWindow::Layout() {
   Title = "Completions";
   FrameKind = kModalDialog;
   SetSize(180, 180);
-  Resizable = false;
-  CloseButton = true;
-  MinimizeButton = true;
-  MaximizeButton = false;
-  VisibleAtCreation = true;
-  MenuBarVisible = true;
 }
 
 void CompletionWindow::CreateControls() { _CreateControls0(); }
 
 void CompletionWindow::_CreateControls0() {
   theList = AddControl<rt::Listbox>("theList");
-  theList->Left = 0;
-  theList->Top = 0;
-  theList->Width = 180;
-  theList->Height = 180;
+  theList->SetBounds(0, 0, 180, 180);
   theList->LockEdges = rt::kLockLeft | rt::kLockTop | rt::kLockRight | rt::kLockBottom;
   theList->TextSize = 11;
   theList->ColumnCount = 1;

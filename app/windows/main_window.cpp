@@ -33,35 +33,19 @@ void MainWindow::Layout() {
   Title = "Tovra! Web Search";
   FrameKind = kDocument;
   SetSize(334, 64);
-  MinWidth = 64;
-  MinHeight = 64;
-  MaxWidth = 32000;
-  MaxHeight = 32000;
-  Resizable = false;
-  CloseButton = true;
-  MinimizeButton = true;
-  MaximizeButton = false;
-  VisibleAtCreation = true;
-  MenuBarVisible = true;
 }
 
 void MainWindow::CreateControls() { _CreateControls0(); }
 
 void MainWindow::_CreateControls0() {
   Status = AddControl<rt::StaticText>("Status");
-  Status->Left = 20;
-  Status->Top = 24;
-  Status->Width = 294;
-  Status->Height = 20;
+  Status->SetBounds(20, 24, 294, 20);
   Status->TextSize = 12;
   Status->TabIndex = 0;
   Status->SetText("");
 
   StaticText1 = AddControl<rt::StaticText>("StaticText1");
-  StaticText1->Left = 321;
-  StaticText1->Top = 47;
-  StaticText1->Width = 15;
-  StaticText1->Height = 18;
+  StaticText1->SetBounds(321, 47, 15, 18);
   StaticText1->TextSize = 9;
   StaticText1->LockEdges = rt::kLockRight | rt::kLockBottom;
   StaticText1->TabIndex = 1;
@@ -69,11 +53,10 @@ void MainWindow::_CreateControls0() {
 }
 
 void MainWindow::AddMenuHandlers() {
-  std::weak_ptr<MainWindow> self = std::static_pointer_cast<MainWindow>(shared_from_this());
-  menuHandlers.Bind("FileClose", [self] { auto w = self.lock(); return w && w->_FileClose_Action(); });
-  menuHandlers.Bind("FilePreferences",
-                    [self] { auto w = self.lock(); return w && w->_FilePreferences_Action(); });
-  menuHandlers.Bind("EditPaste", [self] { auto w = self.lock(); return w && w->_EditPaste_Action(); });
+  // The window owns its handlers, so they never outlive it.
+  menuHandlers.Bind("FileClose", [this] { return _FileClose_Action(); });
+  menuHandlers.Bind("FilePreferences", [this] { return _FilePreferences_Action(); });
+  menuHandlers.Bind("EditPaste", [this] { return _EditPaste_Action(); });
 }
 
 std::shared_ptr<rt::MenuItem> MainWindow::Item(const char *name) const {

@@ -15,10 +15,7 @@ enum Page { kWindowPage = 0, kHotKeyPage = 1, kSearchesPage = 2 };
 template <class C>
 void Place(C &c, int page, int left, int top, int width, int height, int tabIndex, int locks) {
   c.PanelIndex = page;
-  c.Left = left;
-  c.Top = top;
-  c.Width = width;
-  c.Height = height;
+  c.SetBounds(left, top, width, height);
   c.TabIndex = tabIndex;
   c.LockEdges = locks;
 }
@@ -35,12 +32,6 @@ void PreferencesWindow::Layout() {
   Title = "Tovra! Preferences";
   FrameKind = kDocument;
   SetSize(400, 500);
-  Resizable = false;
-  CloseButton = true;
-  MinimizeButton = true;
-  MaximizeButton = false;
-  VisibleAtCreation = true;
-  MenuBarVisible = true;
 }
 
 void PreferencesWindow::CreateControls() { _CreateControls0(); }

@@ -27,6 +27,12 @@ class Control {
 
   String Name;
   int Left = 0, Top = 0, Width = 0, Height = 0;
+  void SetBounds(int left, int top, int width, int height) {
+    Left = left;
+    Top = top;
+    Width = width;
+    Height = height;
+  }
   int LockEdges = 0;
   int TabIndex = 0;
   int PanelIndex = 0;  // page of the tab panel it sits on; 0 when on the window itself

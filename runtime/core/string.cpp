@@ -6,19 +6,25 @@
 
 namespace rt {
 
-HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding) {
-  // One block: the record, then the storage (length byte, text, NUL).
-  auto *block = static_cast<unsigned char *>(std::malloc(sizeof(HostStringRecord) + length + 2));
-  if (!block) throw std::bad_alloc();
-  auto *record = reinterpret_cast<HostStringRecord *>(block);
-  record->referenceCount = 1;
-  record->storage = block + sizeof(HostStringRecord);
+// Fills a record laid out as the record followed at once by its storage: a length byte, the
+// text, a NUL.
+static HostStringRecord *FillRecord(void *at, HostWord references, const void *bytes, size_t length,
+                                    uint32_t encoding) {
+  auto *record = static_cast<HostStringRecord *>(at);
+  record->referenceCount = references;
+  record->storage = reinterpret_cast<unsigned char *>(record + 1);
   record->encoding = encoding;
   record->length = static_cast<intptr_t>(length);
   record->storage[0] = static_cast<unsigned char>(length > 255 ? 255 : length);
   if (length) std::memcpy(record->storage + 1, bytes, length);
   record->storage[length + 1] = 0;
   return record;
+}
+
+HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding) {
+  void *block = std::malloc(sizeof(HostStringRecord) + length + 2);
+  if (!block) throw std::bad_alloc();
+  return FillRecord(block, 1, bytes, length, encoding);
 }
 
 // A record made in an arena has this bit set in its reference count word, and the word before
@@ -79,15 +85,7 @@ HostStringRecord *StringArena::NewRecord(const void *bytes, size_t length, uint3
   used_ += need;
   ++block_->live;
   std::memcpy(at, &block_, sizeof block_);
-  auto *record = reinterpret_cast<HostStringRecord *>(at + sizeof(Block *));
-  record->referenceCount = 1 | kArenaRecord;
-  record->storage = reinterpret_cast<unsigned char *>(record + 1);
-  record->encoding = encoding;
-  record->length = static_cast<intptr_t>(length);
-  record->storage[0] = static_cast<unsigned char>(length > 255 ? 255 : length);
-  if (length) std::memcpy(record->storage + 1, bytes, length);
-  record->storage[length + 1] = 0;
-  return record;
+  return FillRecord(at + sizeof(Block *), 1 | kArenaRecord, bytes, length, encoding);
 }
 
 String::String(const char *utf8) : String(std::string_view(utf8 ? utf8 : "")) {}

@@ -61,6 +61,11 @@ String Left(const String &s, int count) {
   return Slice(s, 0, OffsetOfCharacter(s.Bytes(), UnitOf(s), static_cast<size_t>(count)));
 }
 
+std::string_view LeftBytes(const String &s, int count) {
+  if (count < 1) return {};
+  return s.Bytes().substr(0, OffsetOfCharacter(s.Bytes(), UnitOf(s), static_cast<size_t>(count)));
+}
+
 String Mid(const String &s, int start) {
   size_t first = start < 1 ? 0 : static_cast<size_t>(start - 1);
   return Slice(s, OffsetOfCharacter(s.Bytes(), UnitOf(s), first), s.ByteLength());
@@ -181,11 +186,4 @@ std::string_view CutAtCharacterBoundary(std::string_view bytes, size_t maxBytes)
   return bytes.substr(0, cut);
 }
 
-}  // namespace rt
-
-namespace rt {
-std::string_view LeftBytes(const String &s, int count) {
-  if (count < 1) return {};
-  return s.Bytes().substr(0, OffsetOfCharacter(s.Bytes(), UnitOf(s), static_cast<size_t>(count)));
-}
 }  // namespace rt

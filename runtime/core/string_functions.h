@@ -12,6 +12,8 @@ namespace rt {
 int Len(const String &s);
 int LenB(const String &s);
 String Left(const String &s, int count);
+// The bytes of the first `count` characters, without making a new string.
+std::string_view LeftBytes(const String &s, int count);
 String Mid(const String &s, int start);
 String Mid(const String &s, int start, int count);
 String Trim(const String &s);
@@ -25,9 +27,4 @@ String NthField(const String &s, const String &separator, int n);
 // Bytes of at most maxBytes, cut back so no character is split.
 std::string_view CutAtCharacterBoundary(std::string_view bytes, size_t maxBytes);
 
-}  // namespace rt
-
-namespace rt {
-// The bytes of the first `count` characters, without making a new string.
-std::string_view LeftBytes(const String &s, int count);
 }  // namespace rt

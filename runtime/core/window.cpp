@@ -100,24 +100,19 @@ std::shared_ptr<Control> Window::FindControl(const String &name) const {
 
 void Window::SetFocusedControl(Control *control) { focused_ = control; }
 
-PushButton *Window::DefaultButton() const {
-  for (const auto &c : controls_) {
-    if (c->ControlKind() == Control::Kind::kPushButton) {
-      auto *b = static_cast<PushButton *>(c.get());
-      if (b->Default) return b;
-    }
+// The first push button, in creation order, with that flag set.
+static PushButton *FirstButton(const std::vector<std::shared_ptr<Control>> &controls,
+                               bool PushButton::*flag) {
+  for (const auto &c : controls) {
+    if (c->ControlKind() != Control::Kind::kPushButton) continue;
+    auto *b = static_cast<PushButton *>(c.get());
+    if (b->*flag) return b;
   }
   return nullptr;
 }
 
-PushButton *Window::CancelButton() const {
-  for (const auto &c : controls_) {
-    if (c->ControlKind() == Control::Kind::kPushButton) {
-      auto *b = static_cast<PushButton *>(c.get());
-      if (b->Cancel) return b;
-    }
-  }
-  return nullptr;
-}
+PushButton *Window::DefaultButton() const { return FirstButton(controls_, &PushButton::Default); }
+
+PushButton *Window::CancelButton() const { return FirstButton(controls_, &PushButton::Cancel); }
 
 }  // namespace rt

@@ -31,7 +31,8 @@ class Window : public std::enable_shared_from_this<Window> {
     return w;
   }
 
-  // Layout, set by the class's Layout step.
+  // Layout, set by the class's Layout step. The defaults are the framework's: a window that is
+  // visible when made, not resizable, with close and minimise buttons and a menu bar.
   String Title;
   int FrameKind = kDocument;
   int MinWidth = 64, MinHeight = 64, MaxWidth = 32000, MaxHeight = 32000;
