@@ -45,8 +45,8 @@ void Preferences::LoadPreferences() {
     uint16_t bodyLength = stream->ReadUInt16();
     rt::String body = stream->Read(bodyLength);
     if (stream->ReadPastEnd()) break;
-    macroName.push_back(name);
-    macroBody.push_back(body);
+    macroName.push_back(std::move(name));
+    macroBody.push_back(std::move(body));
   }
   stream->Close();
 }

@@ -30,17 +30,6 @@ std::shared_ptr<BinaryStream> BinaryStream::ForReplacing(fs::path target) {
 // A stream dropped without Close was interrupted: its file is not put in place.
 BinaryStream::~BinaryStream() = default;
 
-std::string_view BinaryStream::Take(size_t count) {
-  size_t left = position_ < bytes_.size() ? bytes_.size() - position_ : 0;
-  if (count > left) {
-    readPastEnd_ = true;
-    count = left;
-  }
-  std::string_view out(bytes_.data() + position_, count);
-  position_ += count;
-  return out;
-}
-
 static uint32_t Assemble(std::string_view b, bool little) {
   uint32_t v = 0;
   for (size_t i = 0; i < b.size(); ++i) {

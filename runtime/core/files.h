@@ -48,7 +48,17 @@ class BinaryStream {
 
  private:
   BinaryStream() = default;
-  std::string_view Take(size_t count);
+  // The next `count` bytes, or all that is left when fewer are.
+  std::string_view Take(size_t count) {
+    size_t left = position_ < bytes_.size() ? bytes_.size() - position_ : 0;
+    if (count > left) {
+      readPastEnd_ = true;
+      count = left;
+    }
+    std::string_view out(bytes_.data() + position_, count);
+    position_ += count;
+    return out;
+  }
 
   std::string bytes_;
   StringArena strings_;
