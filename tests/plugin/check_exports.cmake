@@ -1,0 +1,10 @@
+# The bundle's dynamic symbol table defines REALPluginMain and nothing else.
+execute_process(COMMAND nm -D --defined-only ${BUNDLE} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${BUNDLE}")
+endif()
+string(REGEX REPLACE "[0-9a-fA-F]+ [A-Za-z] " "" names "${symbols}")
+string(STRIP "${names}" names)
+if(NOT names STREQUAL "REALPluginMain")
+  message(FATAL_ERROR "QRVUtil exports more than REALPluginMain:\n${symbols}")
+endif()

@@ -1,0 +1,175 @@
+// File and volume queries on folder items, the host's folder items made by this test's copy of
+// the platform layer and read by the bundle's own copy, as a runtime and its bundle do.
+#include <gtest/gtest.h>
+#include <sys/statvfs.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/files.h"
+#include "tests/plugin/bundle.h"
+
+namespace {
+
+using fake::Host;
+
+bool SpecFromPath(const std::string &path, FSSpec *spec) {
+  return platform::FSPathMakeFSSpec(path.c_str(), spec) == platform::noErr;
+}
+
+bool PathFromSpec(const FSSpec *spec, std::string &path) {
+  return platform::FSSpecMakePath(spec, path) == platform::noErr;
+}
+
+bool RefFromPath(const std::string &path, FSRef *ref, HFSUniStr255 *name) {
+  return platform::FSPathMakeRef(path.c_str(), ref, nullptr) == platform::noErr &&
+         (name == nullptr ||
+          platform::FSGetCatalogInfo(ref, platform::kFSCatInfoNone, nullptr, name, nullptr, nullptr) == platform::noErr);
+}
+
+bool PathFromParentRef(const FSRef *parent, const HFSUniStr255 *name, std::string &path) {
+  std::string folder;
+  if (platform::FSRefMakePath(parent, folder) != platform::noErr) {
+    return false;
+  }
+  std::u16string units(reinterpret_cast<const char16_t *>(name->unicode), name->length);
+  path = (folder == "/" ? "" : folder) + "/" + std::filesystem::path(units).string();
+  return true;
+}
+
+class Files : public fake::PluginTest {
+ protected:
+  Files() {
+    host.SetFileHooks(&SpecFromPath, &PathFromSpec, &RefFromPath, &PathFromParentRef);
+    folder = ::testing::TempDir() + "qrv-files-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    file = folder + "/Grüße.txt";
+    std::ofstream(file) << "data";
+  }
+  ~Files() override { std::filesystem::remove_all(folder); }
+
+  template <typename Signature>
+  Signature *FolderItemMethod(const char *declaration) {
+    return host.Method<Signature>("folderitem", declaration);
+  }
+
+  std::string folder;
+  std::string file;
+};
+
+TEST_F(Files, VolumeFiguresComeFromTheItemsVolume) {
+  HostObject item = host.MakeFolderItem(file);
+  const double total = FolderItemMethod<double(HostObject)>("VolumeSizeQRV as Double")(item);
+  const double free = FolderItemMethod<double(HostObject)>("VolumeFreeSizeQRV as Double")(item);
+  const intptr_t totalKB = FolderItemMethod<intptr_t(HostObject)>("VolumeSizeKBQRV as Integer")(item);
+  struct statvfs figures {};
+  ASSERT_EQ(statvfs(folder.c_str(), &figures), 0);
+  EXPECT_EQ(total, static_cast<double>(figures.f_blocks * figures.f_frsize));
+  EXPECT_LE(free, total);
+  EXPECT_EQ(totalKB, static_cast<int32_t>(static_cast<uint32_t>((figures.f_blocks * figures.f_frsize) >> 10)));
+  EXPECT_EQ(FolderItemMethod<intptr_t(HostObject)>("FlushVolumeQRV as integer")(item), 0);
+  host.ReleaseObject(item);
+}
+
+TEST_F(Files, ItemWithoutASpecGivesFailureValues) {
+  EXPECT_EQ(FolderItemMethod<intptr_t(HostObject)>("VolumeSizeKBQRV as Integer")(nullptr), -1);
+  EXPECT_EQ(FolderItemMethod<double(HostObject)>("VolumeFreeSizeQRV as Double")(nullptr), -1.0);
+  EXPECT_EQ(FolderItemMethod<intptr_t(HostObject)>("FlushVolumeQRV as integer")(nullptr), -1);
+  host.SetFileHooks(nullptr, nullptr, nullptr, nullptr);
+  HostObject item = host.MakeFolderItem(file);
+  EXPECT_EQ(FolderItemMethod<double(HostObject)>("VolumeSizeQRV as Double")(item), -1.0);
+  EXPECT_EQ(FolderItemMethod<HostObject(HostObject)>("FSSpecQRV as memoryblock")(item), nullptr);
+  EXPECT_EQ(FolderItemMethod<HostObject(HostObject)>("FSRefQRV as memoryblock")(item), nullptr);
+  EXPECT_FALSE(FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean")(item));
+  HostString name = host.MakeString("kept");
+  EXPECT_EQ(FolderItemMethod<HostObject(HostObject, HostString *)>(
+                "FSRefNameQRV(byref name as string) as memoryblock")(item, &name),
+            nullptr);
+  EXPECT_EQ(Host::Text(name), "kept");
+  host.Release(name);
+  host.ReleaseObject(item);
+}
+
+TEST_F(Files, FSSpecBlockMakesAFolderItemForTheSameFile) {
+  HostObject item = host.MakeFolderItem(file);
+  HostObject spec = FolderItemMethod<HostObject(HostObject)>("FSSpecQRV as memoryblock")(item);
+  ASSERT_NE(spec, nullptr);
+  EXPECT_EQ(host.BlockBytes(spec).size(), 70u);
+  auto fromSpec = host.Global<HostObject(HostObject)>("NewFolderItemFSSpecQRV(fsspec as memoryblock) as FolderItem");
+  HostObject again = fromSpec(spec);
+  EXPECT_EQ(host.FolderItemPath(again), std::filesystem::weakly_canonical(file).string());
+  HostObject shortBlock = host.MakeMemoryBlock("too short");
+  EXPECT_EQ(fromSpec(shortBlock), nullptr);
+  EXPECT_EQ(fromSpec(nullptr), nullptr);
+  for (HostObject o : {item, spec, again, shortBlock}) {
+    host.ReleaseObject(o);
+  }
+}
+
+TEST_F(Files, FSRefNameGivesTheReferenceAndTheNameInUtf8) {
+  HostObject item = host.MakeFolderItem(file);
+  HostString name = host.MakeString("old");
+  HostObject ref = FolderItemMethod<HostObject(HostObject, HostString *)>(
+      "FSRefNameQRV(byref name as string) as memoryblock")(item, &name);
+  ASSERT_NE(ref, nullptr);
+  EXPECT_EQ(host.BlockBytes(ref).size(), 80u);
+  EXPECT_EQ(Host::Text(name), "Grüße.txt");
+  EXPECT_EQ(Host::Encoding(name), HOST_ENCODING_UTF8);
+  EXPECT_EQ(host.LiveStrings(), 1u) << "the old value and the UTF-16 name are released";
+  host.Release(name);
+  host.ReleaseObject(ref);
+  host.ReleaseObject(item);
+}
+
+TEST_F(Files, FSRefMakesTheItemFromItsParentAndARootFromItsSpec) {
+  auto fromRef = host.Global<HostObject(HostObject)>("NewFolderItemFSRefQRV(fsref as memoryblock) as FolderItem");
+  auto refOf = FolderItemMethod<HostObject(HostObject)>("FSRefQRV as memoryblock");
+  HostObject item = host.MakeFolderItem(file);
+  HostObject ref = refOf(item);
+  HostObject again = fromRef(ref);
+  EXPECT_EQ(host.FolderItemPath(again), std::filesystem::weakly_canonical(file).string());
+  EXPECT_EQ(host.Calls("REALFolderItemFromParentFSRef"), 1);
+  EXPECT_EQ(host.Calls("FolderItemFromFSSpec"), 0);
+
+  HostObject root = host.MakeFolderItem("/");
+  HostObject rootRef = refOf(root);
+  HostObject rootAgain = fromRef(rootRef);
+  EXPECT_EQ(host.FolderItemPath(rootAgain), "/");
+  EXPECT_EQ(host.Calls("FolderItemFromFSSpec"), 1);
+
+  auto fromRefAndName = host.Global<HostObject(HostObject, HostString)>(
+      "NewFolderItemFSRefNameQRV(fsref as memoryblock,name as string) as FolderItem");
+  HostString name = host.MakeString("other");
+  HostObject named = fromRefAndName(ref, name);
+  EXPECT_EQ(host.FolderItemPath(named), host.FolderItemPath(again));
+  EXPECT_EQ(fromRefAndName(nullptr, name), nullptr);
+  for (HostObject o : {item, ref, again, root, rootRef, rootAgain, named}) {
+    host.ReleaseObject(o);
+  }
+  host.Release(name);
+}
+
+TEST_F(Files, DataForkOpenForWritingElsewhereIsSeenAndAClosedOneIsLeftClosed) {
+  HostObject item = host.MakeFolderItem(file);
+  auto dataForkBusy = FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean");
+  EXPECT_FALSE(dataForkBusy(item));
+  size_t openDescriptors = 0;
+  for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++openDescriptors;
+  }
+  {
+    std::ofstream writer(file, std::ios::app);
+    EXPECT_TRUE(dataForkBusy(item));
+  }
+  EXPECT_FALSE(dataForkBusy(item));
+  size_t after = 0;
+  for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++after;
+  }
+  EXPECT_EQ(after, openDescriptors);
+  EXPECT_FALSE(FolderItemMethod<bool(HostObject)>("IsFileResourceForkOpenReadWriteQRV as boolean")(item));
+  host.ReleaseObject(item);
+}
+
+}  // namespace
