@@ -1,13 +1,13 @@
 #include "runtime/external_classes.h"
 
+#include "runtime/plugin_host/plugin_host.h"
 #include "runtime/vendor/vendor_components.h"
 
 namespace rt {
 
 void InitExternalClasses(const std::filesystem::path &pluginFolder) {
-  // The plug-in bundles of `pluginFolder` and the vendor components register here.
-  (void)pluginFolder;
   RegisterVendorComponents();
+  LoadPluginBundles(pluginFolder);
 }
 
 }  // namespace rt

@@ -47,7 +47,7 @@ class AppFixture : public ::testing::Test {
       rt::RegisterDeclaration("OSTypeFromStringQRV(str as string) as integer",
                               reinterpret_cast<void *>(&OSTypeFromStringDouble));
     }
-    tovra::_Main(configDir / "no-plugins");
+    tovra::_Main(pluginFolder.empty() ? configDir / "no-plugins" : pluginFolder);
   }
 
   std::filesystem::path PreferencesPath() const { return configDir / tovra::kPreferencesFileName; }
@@ -91,6 +91,7 @@ class AppFixture : public ::testing::Test {
   rt::HeadlessDriver driver{backend};
   std::filesystem::path configDir;
   bool registerOSTypeDouble = true;  // false: start as without the QRVUtil bundle
+  std::filesystem::path pluginFolder;  // empty: no bundles
 
  private:
   bool started_ = false;
