@@ -1,3 +1,4 @@
+// Start-up loading of the plug-in bundles of one folder.
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -6,29 +7,35 @@
 #include "runtime/plugin_host/plugin_host.h"
 
 namespace rt {
+namespace {
 
-void RegisterMemoryBlockClass();
-void RegisterFolderItemClass();
-
-void RegisterHostClasses() {
-  RegisterMemoryBlockClass();
-  RegisterFolderItemClass();
+std::vector<std::filesystem::path> BundlesIn(const std::filesystem::path &folder) {
+  std::vector<std::filesystem::path> bundles;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder, ec), end;
+  // Stepping with an error code: a folder that goes away or cannot be read ends the list.
+  for (; !ec && it != end; it.increment(ec)) {
+    if (it->path().extension() == ".so") bundles.push_back(it->path());
+  }
+  std::sort(bundles.begin(), bundles.end());
+  return bundles;
 }
+
+}  // namespace
 
 void LoadPluginBundles(const std::filesystem::path &folder) {
   RegisterHostClasses();
-  std::error_code ec;
-  std::vector<std::filesystem::path> bundles;
-  for (const auto &entry : std::filesystem::directory_iterator(folder, ec)) {
-    if (entry.path().extension() == ".so") bundles.push_back(entry.path());
-  }
-  std::sort(bundles.begin(), bundles.end());
-  for (const auto &path : bundles) {
-    // Kept open for the life of the process: the registry points into it.
+  for (const auto &path : BundlesIn(folder)) {
+    // Never closed: the registry and live objects point into the bundle.
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) continue;
     auto entry = reinterpret_cast<PluginMainFunction>(dlsym(handle, "REALPluginMain"));
-    if (entry) entry(&ResolveHostCallback);
+    if (!entry) continue;
+    try {
+      entry(&ResolveHostCallback);
+    } catch (...) {
+      // A bundle that throws out of its entry keeps what it registered until then.
+    }
   }
 }
 

@@ -11,16 +11,19 @@
 namespace rt {
 
 // Loads every *.so of the folder in name order and lets each register its members. A bundle
-// that does not load, or has no entry, is passed over; a missing folder loads nothing.
+// that does not load, has no entry or throws from it is passed over; a missing folder loads
+// nothing. Bundles stay loaded for the life of the process: the registry points into them.
 void LoadPluginBundles(const std::filesystem::path &folder);
 
-// The host routine of that name, or null.
-void *ResolveHostCallback(const char *name);
+// The resolver handed to every bundle: the host routine of that name, or null.
+extern "C" void *ResolveHostCallback(const char *name) noexcept;
 
-// The runtime classes that bundles extend or build on. Registered again by every load.
+// The runtime classes that bundles extend or build on; registered once, until the class
+// registry is forgotten.
 void RegisterHostClasses();
 
-// Folder items as plug-ins see them: a host object holding a path.
+// Folder items as bundles see them: a host object holding an absolute path. The object
+// carries one reference; null for an object that is no FolderItem.
 HostObjectRecord *NewFolderItemObject(const FolderItem &item);
 std::shared_ptr<FolderItem> FolderItemOfObject(HostObject object);
 

@@ -1,3 +1,4 @@
+// The one table of host routines by name.
 #include <cstring>
 
 #include "runtime/plugin_host/host_callbacks.h"
@@ -45,7 +46,7 @@ const NamedRoutine kRoutines[] = {
 
 }  // namespace
 
-void *ResolveHostCallback(const char *name) {
+extern "C" void *ResolveHostCallback(const char *name) noexcept {
   if (!name) return nullptr;
   for (const NamedRoutine &r : kRoutines) {
     if (std::strcmp(r.name, name) == 0) return r.routine;
