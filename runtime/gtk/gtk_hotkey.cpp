@@ -1,0 +1,41 @@
+#include <keybinder.h>
+
+#include "runtime/gtk/hot_keys.h"
+#include "runtime/gtk/mac_key_codes.h"
+
+namespace rt::gtk {
+
+HotKeys::~HotKeys() {
+  for (const auto &[handle, binding] : bindings_) keybinder_unbind(binding->accelerator.c_str(), OnPressed);
+}
+
+int HotKeys::Register(uint32_t macKeyCode, uint32_t macModifierMask, std::function<void()> pressed) {
+  std::string accelerator = HotKeyAccelerator(macKeyCode, macModifierMask);
+  if (accelerator.empty()) return 0;
+  for (const auto &[handle, binding] : bindings_) {
+    if (binding->accelerator == accelerator) return 0;  // one registration per key, as on the Mac
+  }
+  auto binding = std::make_unique<Binding>(Binding{this, accelerator, std::move(pressed)});
+  // False when the key is another client's grab already, or the display has no such key.
+  if (!keybinder_bind(accelerator.c_str(), OnPressed, binding.get())) return 0;
+  int handle = nextHandle_++;
+  bindings_[handle] = std::move(binding);
+  return handle;
+}
+
+void HotKeys::Unregister(int handle) {
+  auto it = bindings_.find(handle);
+  if (it == bindings_.end()) return;
+  keybinder_unbind(it->second->accelerator.c_str(), OnPressed);
+  bindings_.erase(it);
+}
+
+void HotKeys::OnPressed(const char *, void *data) {
+  auto *binding = static_cast<Binding *>(data);
+  // The press's time is known only now; the window it brings up is presented later.
+  binding->owner->focus_.HotKeyPressed(keybinder_get_current_event_time());
+  std::function<void()> pressed = binding->pressed;
+  binding->owner->gate_.Run(pressed);
+}
+
+}  // namespace rt::gtk

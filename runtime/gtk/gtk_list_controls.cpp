@@ -1,0 +1,183 @@
+// Lists, popup menus and tab panels: controls with rows or pages and a selection, which the core
+// holds and the widget follows.
+#include "runtime/gtk/control_view.h"
+
+namespace rt::gtk {
+namespace {
+
+// A one-column list without heading in a scrolled frame, the vertical bar only when needed.
+class ListboxView : public ControlView {
+ public:
+  ListboxView(Listbox &list, CoreGate &gate, GtkWidget *scrolled, GtkWidget *tree, GtkListStore *store)
+      : ControlView(list, gate, scrolled, tree), list_(list), tree_(GTK_TREE_VIEW(tree)), store_(store) {
+    GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_);
+    gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
+    g_signal_connect(selection, "changed", G_CALLBACK(OnSelectionChanged), this);
+    g_signal_connect(tree, "row-activated", G_CALLBACK(OnRowActivated), this);
+  }
+  ~ListboxView() override { g_object_unref(store_); }
+
+ private:
+  // Rows are brought in step one by one, so adding a row to a long list costs one row here.
+  void UpdateContent() override {
+    GtkTreeModel *model = GTK_TREE_MODEL(store_);
+    GtkTreeIter it;
+    bool more = gtk_tree_model_get_iter_first(model, &it);
+    int row = 0;
+    for (; row < list_.ListCount(); ++row) {
+      std::string text = list_.Cell(row, 0).ToStd();
+      if (!more) {
+        gtk_list_store_insert_with_values(store_, nullptr, -1, 0, text.c_str(), -1);
+        continue;
+      }
+      gchar *shown = nullptr;
+      gtk_tree_model_get(model, &it, 0, &shown, -1);
+      if (text != shown) gtk_list_store_set(store_, &it, 0, text.c_str(), -1);
+      g_free(shown);
+      more = gtk_tree_model_iter_next(model, &it);
+    }
+    while (more) more = gtk_list_store_remove(store_, &it);
+
+    GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_);
+    if (list_.ListIndex() < 0) {
+      gtk_tree_selection_unselect_all(selection);
+      return;
+    }
+    GtkTreePath *path = gtk_tree_path_new_from_indices(list_.ListIndex(), -1);
+    gtk_tree_selection_select_path(selection, path);
+    gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
+    gtk_tree_view_scroll_to_cell(tree_, path, nullptr, FALSE, 0, 0);
+    gtk_tree_path_free(path);
+  }
+
+  static void OnSelectionChanged(GtkTreeSelection *selection, gpointer self) {
+    auto *view = static_cast<ListboxView *>(self);
+    if (!view->IsUserChange()) return;
+    int row = -1;
+    GtkTreeModel *model = nullptr;
+    GtkTreeIter it;
+    if (gtk_tree_selection_get_selected(selection, &model, &it)) {
+      GtkTreePath *path = gtk_tree_model_get_path(model, &it);
+      row = gtk_tree_path_get_indices(path)[0];
+      gtk_tree_path_free(path);
+    }
+    Listbox *list = &view->list_;
+    view->gate_.Run([list, row] { list->SetListIndex(row); });
+  }
+
+  // GTK also activates a row with Return or Space; only the mouse's activation, a double click,
+  // is the list's DoubleClick.
+  static void OnRowActivated(GtkTreeView *, GtkTreePath *, GtkTreeViewColumn *, gpointer self) {
+    GdkEvent *event = gtk_get_current_event();
+    bool doubleClick = event && (event->type == GDK_BUTTON_PRESS || event->type == GDK_2BUTTON_PRESS);
+    if (event) gdk_event_free(event);
+    if (!doubleClick) return;
+    auto *view = static_cast<ListboxView *>(self);
+    Listbox *list = &view->list_;
+    view->gate_.Run([list] {
+      if (list->DoubleClick) list->DoubleClick();
+    });
+  }
+
+  Listbox &list_;
+  GtkTreeView *tree_;
+  GtkListStore *store_;
+};
+
+class PopupMenuView : public ControlView {
+ public:
+  PopupMenuView(PopupMenu &popup, CoreGate &gate, GtkWidget *combo)
+      : ControlView(popup, gate, combo, combo), popup_(popup), combo_(GTK_COMBO_BOX_TEXT(combo)) {
+    g_signal_connect(combo, "changed", G_CALLBACK(OnChanged), this);
+  }
+
+ private:
+  void UpdateContent() override {
+    if (rows_ != Rows()) {
+      rows_ = Rows();
+      gtk_combo_box_text_remove_all(combo_);
+      for (const std::string &row : rows_) gtk_combo_box_text_append_text(combo_, row.c_str());
+    }
+    if (gtk_combo_box_get_active(GTK_COMBO_BOX(combo_)) != popup_.ListIndex()) {
+      gtk_combo_box_set_active(GTK_COMBO_BOX(combo_), popup_.ListIndex());
+    }
+  }
+
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (int i = 0; i < popup_.ListCount(); ++i) rows.push_back(popup_.List(i).ToStd());
+    return rows;
+  }
+
+  static void OnChanged(GtkComboBox *combo, gpointer self) {
+    auto *view = static_cast<PopupMenuView *>(self);
+    if (!view->IsUserChange()) return;
+    PopupMenu *popup = &view->popup_;
+    int row = gtk_combo_box_get_active(combo);
+    view->gate_.Run([popup, row] { popup->SetListIndex(row); });
+  }
+
+  PopupMenu &popup_;
+  GtkComboBoxText *combo_;
+  std::vector<std::string> rows_;
+};
+
+// The notebook shows the tabs only: the controls of each page sit in the window itself, at their
+// window coordinates, and the window shows those of the page in front.
+class TabPanelView : public ControlView {
+ public:
+  TabPanelView(TabPanel &panel, CoreGate &gate, GtkWidget *notebook)
+      : ControlView(panel, gate, notebook, notebook), panel_(panel), notebook_(GTK_NOTEBOOK(notebook)) {
+    for (const String &tab : panel.Tabs) {
+      GtkWidget *page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+      gtk_widget_show(page);  // a notebook will not turn to a hidden page
+      gtk_notebook_append_page(notebook_, page, gtk_label_new(tab.ToStd().c_str()));
+    }
+    g_signal_connect(notebook, "switch-page", G_CALLBACK(OnSwitchPage), this);
+  }
+
+ private:
+  void UpdateContent() override {
+    if (gtk_notebook_get_current_page(notebook_) != panel_.Value()) {
+      gtk_notebook_set_current_page(notebook_, panel_.Value());
+    }
+  }
+
+  static void OnSwitchPage(GtkNotebook *, GtkWidget *, guint page, gpointer self) {
+    auto *view = static_cast<TabPanelView *>(self);
+    if (!view->IsUserChange()) return;
+    TabPanel *panel = &view->panel_;
+    int value = static_cast<int>(page);
+    view->gate_.Run([panel, value] { panel->SetValue(value); });
+  }
+
+  TabPanel &panel_;
+  GtkNotebook *notebook_;
+};
+
+}  // namespace
+
+std::unique_ptr<ControlView> MakeListboxView(Listbox &list, CoreGate &gate) {
+  GtkListStore *store = gtk_list_store_new(1, G_TYPE_STRING);
+  GtkWidget *tree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
+  gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(tree), FALSE);
+  gtk_tree_view_set_enable_search(GTK_TREE_VIEW(tree), FALSE);  // typing belongs to the window
+  gtk_tree_view_append_column(GTK_TREE_VIEW(tree),
+                              gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(),
+                                                                       "text", 0, nullptr));
+  GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
+  gtk_container_add(GTK_CONTAINER(scrolled), tree);
+  return std::make_unique<ListboxView>(list, gate, scrolled, tree, store);
+}
+
+std::unique_ptr<ControlView> MakePopupMenuView(PopupMenu &popup, CoreGate &gate) {
+  return std::make_unique<PopupMenuView>(popup, gate, gtk_combo_box_text_new());
+}
+
+std::unique_ptr<ControlView> MakeTabPanelView(TabPanel &panel, CoreGate &gate) {
+  return std::make_unique<TabPanelView>(panel, gate, gtk_notebook_new());
+}
+
+}  // namespace rt::gtk

@@ -1,0 +1,48 @@
+// Keys of a window. Every key with text goes to the core before GTK sees it, so the window's
+// KeyDown comes first and a window without a focusable control (the search window) gets them all.
+// A native text field still edits with the keys it owns, once KeyDown has passed them on.
+#include "runtime/core/dispatch.h"
+#include "runtime/core/runtime.h"
+#include "runtime/gtk/key_text.h"
+#include "runtime/gtk/window_view.h"
+
+namespace rt::gtk {
+
+gboolean WindowView::OnKeyPress(GtkWidget *, GdkEventKey *event, gpointer self) {
+  return static_cast<WindowView *>(self)->RouteKey(*event) ? TRUE : FALSE;
+}
+
+bool WindowView::RouteKey(const GdkEventKey &event) {
+  GdkModifierType modifiers =
+      static_cast<GdkModifierType>(event.state & gtk_accelerator_get_default_mod_mask());
+  bool command = (modifiers & GDK_CONTROL_MASK) != 0;
+  // Alt opens menus by their mnemonics, and Super keys belong to the desktop.
+  if (!command && (modifiers & (GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_META_MASK | GDK_HYPER_MASK))) {
+    return false;
+  }
+  std::optional<std::string> text = KeyText(event.keyval);
+  if (!text) return false;  // Home, F10 and the like stay GTK's
+  String key(*text);
+  std::shared_ptr<Window> window = window_;  // the handler may close it
+
+  GtkWidget *focusWidget = gtk_window_get_focus(Toplevel());
+  ControlView *focused = focusWidget ? ViewOfWidget(focusWidget) : nullptr;
+  if (!command && focused && focused->EditsKeyNatively(*text)) {
+    bool consumed = false;
+    if (!gate_.RunNow([&] { consumed = window->Event_KeyDown(key); })) {
+      gate_.Run([window, key] { KeyPressed(*window, key); });
+      return true;
+    }
+    return consumed;
+  }
+
+  bool handled = false;
+  if (!gate_.RunNow([&] { handled = KeyPressed(*window, key, command); })) {
+    // Another handler is running (GTK runs a nested loop inside it): the key waits its turn.
+    gate_.Run([window, key, command] { KeyPressed(*window, key, command); });
+    return true;
+  }
+  return handled;  // what the core leaves, GTK may use: Tab moving the focus, say
+}
+
+}  // namespace rt::gtk

@@ -1,0 +1,39 @@
+#include "runtime/gtk/window_views.h"
+
+#include <algorithm>
+
+namespace rt::gtk {
+
+WindowViews::~WindowViews() {
+  if (freeSource_) g_source_remove(freeSource_);
+}
+
+WindowView &WindowViews::Open(Window &window) {
+  open_.push_back(std::make_unique<WindowView>(window.shared_from_this(), gate_, focus_));
+  return *open_.back();
+}
+
+WindowView *WindowViews::Find(const Window &window) const {
+  for (const auto &view : open_) {
+    if (&view->Model() == &window) return view.get();
+  }
+  return nullptr;
+}
+
+void WindowViews::Close(Window &window) {
+  auto it = std::find_if(open_.begin(), open_.end(), [&](const auto &v) { return &v->Model() == &window; });
+  if (it == open_.end()) return;
+  (*it)->Close();
+  closed_.push_back(std::move(*it));
+  open_.erase(it);
+  if (!freeSource_) freeSource_ = g_idle_add(FreeClosed, this);
+}
+
+gboolean WindowViews::FreeClosed(gpointer self) {
+  auto *views = static_cast<WindowViews *>(self);
+  views->freeSource_ = 0;
+  views->closed_.clear();
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace rt::gtk

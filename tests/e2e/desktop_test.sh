@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# Tovra on a private X server, driven the way a user drives it: the hot key, typing, Tab
+# completion, Return handing the URL to the desktop's opener, Escape, a message box, the
+# preferences editor and its text prompt, the About box from the menu, another application taking
+# the front, and a second instance that cannot have the hot key.
+#
+#   desktop_test.sh TOVRA OUT_DIR
+#
+# OUT_DIR gets desktop-test.log, Tovra's own log, and the screenshots search-window.png and
+# completion-dialog.png.
+set -uo pipefail
+
+tovra=$1
+out=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/desktop_lib.sh"
+
+screen_width=1280
+screen_height=1024
+google_url="https://www.google.com/search?q=foo+bar&start=0&start=0&ie=utf-8&oe=utf-8&client=mozilla&rls=org.mozilla:en-US:unofficial"
+wiki_url="https://en.wikipedia.org/wiki/Special:Search?search=&go=Go"
+
+rm -rf "$out"
+mkdir -p "$out/bin" "$out/config" "$out/config-second"
+log="$out/desktop-test.log"
+: >"$log"
+
+tovra_pid="" second_pid="" other_pid="" XVFB_PID=""
+cleanup() { stop_processes "$tovra_pid" "$second_pid" "$other_pid" "$XVFB_PID"; }
+trap cleanup EXIT
+
+note() { echo "$*" | tee -a "$log"; }
+fail() {
+  note "FAIL: $*"
+  if [ -n "${DISPLAY:-}" ] && import -window root "$out/failure.png" 2>/dev/null; then
+    note "the screen at the failure: $out/failure.png"
+  fi
+  note "--- Tovra's log:"
+  cat "$out/tovra.log" >>"$log" 2>/dev/null
+  exit 1
+}
+pass() { note "ok: $*"; }
+
+for tool in Xvfb xdpyinfo xdotool xwininfo import convert; do
+  command -v "$tool" >/dev/null || fail "$tool is missing (tools/install-deps.sh installs it)"
+done
+[ -x "$tovra" ] || fail "no Tovra at $tovra"
+
+# The desktop's URL opener, standing in for the browser: it records what it is given.
+cat >"$out/bin/xdg-open" <<'OPENER'
+#!/bin/sh
+if [ $# -ne 1 ]; then echo "expected one argument, got $#: $*" >>"$TOVRA_E2E_URLS"; exit 1; fi
+printf '%s\n' "$1" >>"$TOVRA_E2E_URLS"
+OPENER
+chmod +x "$out/bin/xdg-open"
+export TOVRA_E2E_URLS="$out/urls.txt"
+: >"$TOVRA_E2E_URLS"
+export PATH="$out/bin:$PATH"
+
+start_xvfb "${screen_width}x${screen_height}" || fail "Xvfb did not start"
+note "display $DISPLAY"
+
+XDG_CONFIG_HOME="$out/config" "$tovra" >"$out/tovra.log" 2>&1 &
+tovra_pid=$!
+
+search_window() { window_named "Tovra! Web Search" "$tovra_pid"; }
+search_up() { local w; w=$(search_window) && is_viewable "$w" && has_focus "$w"; }
+search_down() { ! is_viewable "$(search_window)"; }
+
+# The hot key is registered once the application's Open event has run; until then a press does
+# nothing, so the first press is repeated until the window comes.
+shown=no
+for _ in 1 2 3 4 5; do
+  kill -0 "$tovra_pid" 2>/dev/null || fail "Tovra ended at start-up"
+  xdotool key F3
+  if wait_until 3 search_up; then shown=yes; break; fi
+done
+if [ $shown = no ]; then
+  if xdotool search --all --onlyvisible --pid "$tovra_pid" >/dev/null 2>&1; then
+    fail "F3 did not bring up the search window; Tovra shows another window, a message at start-up"
+  fi
+  fail "F3 did not bring up the search window with the focus"
+fi
+search=$(search_window)
+pass "F3 maps \"Tovra! Web Search\" and it has the keyboard focus"
+
+read -r x y width height < <(window_box "$search")
+expected_x=$(( (screen_width - 334) / 2 ))
+expected_y=$(( (screen_height - 64) / 2 ))
+[ "$x" = "$expected_x" ] && [ "$y" = "$expected_y" ] && [ "$width" = 334 ] && [ "$height" -ge 64 ] ||
+  fail "search window at $x,$y size ${width}x$height; expected $expected_x,$expected_y width 334"
+pass "search window centred: $x,$y ${width}x$height (the menu bar adds $((height - 64)) above the layout's 64)"
+menu_height=$((height - 64))
+
+# The search line is the label at 20,24, 294x20 below the menu bar: one colour when it is empty.
+line_colours() {
+  import -window "$search" "$out/line.png" 2>/dev/null &&
+    convert "$out/line.png" -crop "294x20+20+$((menu_height + 24))" +repage -format %k info:
+}
+
+line_shows_text() { [ "$(line_colours)" -gt 1 ] 2>/dev/null; }
+line_is_empty() { [ "$(line_colours)" = 1 ]; }
+
+urls_count() { wc -l <"$TOVRA_E2E_URLS"; }
+urls_reach() { [ "$(urls_count)" -ge "$1" ]; }
+
+xdotool type --delay 25 "google foo bar"
+wait_until 3 line_shows_text || fail "the typed line does not show"
+import -window "$search" "$out/search-window.png" || fail "no screenshot of the search window"
+xdotool key Return
+wait_until 5 urls_reach 1 || fail "Return handed no URL to xdg-open"
+[ "$(sed -n 1p "$TOVRA_E2E_URLS")" = "$google_url" ] ||
+  fail "xdg-open was given \"$(sed -n 1p "$TOVRA_E2E_URLS")\", expected \"$google_url\""
+pass "google foo bar + Return hands exactly the google URL to xdg-open, as its one argument"
+
+no_zombie() { ! ps -o stat= --ppid "$tovra_pid" | grep -q Z; }
+wait_until 3 no_zombie || fail "the URL opener was left a zombie"
+pass "the URL opener's process was reaped"
+
+xdotool key Escape
+wait_until 3 search_down || fail "Escape did not hide the search window"
+pass "Escape hides the search window"
+
+xdotool key F3
+wait_until 3 search_up || fail "F3 did not bring the search window back"
+line_is_empty || fail "the search line is not empty after F3"
+pass "F3 shows the window again with an empty line"
+
+xdotool type w
+xdotool key Tab
+completions() { window_named "Completions" "$tovra_pid"; }
+completions_up() { local d; d=$(completions) && is_viewable "$d" && has_focus "$d"; }
+wait_until 3 completions_up || fail "Tab after w opened no \"Completions\" dialog with the focus"
+import -window "$(completions)" "$out/completion-dialog.png" || fail "no screenshot of the completion dialog"
+pass "Tab after w opens the modal dialog \"Completions\""
+
+xdotool key Return
+completions_gone() { ! completions >/dev/null || ! is_viewable "$(completions)"; }
+wait_until 3 completions_gone || fail "Return did not close the completion dialog"
+wait_until 3 search_up || fail "the search window did not come back after the completion"
+xdotool key Return
+wait_until 5 urls_reach 2 || fail "Return after the completion handed no URL to xdg-open"
+[ "$(sed -n 2p "$TOVRA_E2E_URLS")" = "$wiki_url" ] ||
+  fail "after the completion xdg-open was given \"$(sed -n 2p "$TOVRA_E2E_URLS")\", expected \"$wiki_url\""
+pass "Return in the dialog writes \"wiki \" into the line: the next Return opens the wiki search"
+
+# A name without a macro: the message box takes the keyboard focus, and once it is answered the
+# search window has it back.
+xdotool key Escape F3
+wait_until 3 search_up || fail "F3 did not bring the search window back"
+xdotool type --delay 25 "nosuch"
+xdotool key Return
+tovra_focus_elsewhere() { local f; f=$(xdotool getwindowfocus) && [ "$f" != "$search" ] &&
+  xdotool search --all --onlyvisible --pid "$tovra_pid" 2>/dev/null | grep -qx "$f"; }
+wait_until 3 tovra_focus_elsewhere || fail "no message box with the focus for a name without a macro"
+xdotool key Return
+wait_until 3 search_up || fail "the search window did not get the focus back after the message box"
+pass "a name without a macro shows a message box with the focus; answered, the focus is back"
+
+# The preferences editor: Ctrl+, (the menu's Cmd+,), a new macro named in the text prompt, its
+# template edited in the text field, Done. The hot key is registered anew, and the new macro works.
+xdotool key ctrl+comma
+preferences() { window_named "Tovra! Preferences" "$tovra_pid"; }
+preferences_up() { local p; p=$(preferences) && is_viewable "$p" && has_focus "$p"; }
+wait_until 3 preferences_up || fail "Ctrl+, opened no \"Tovra! Preferences\" window"
+prefs=$(preferences)
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+click_at "$prefs" 320 77  # New
+prompt_up() { local f; f=$(xdotool getwindowfocus) && [ "$f" != "$prefs" ] && is_viewable "$f" &&
+  [ "$(window_box "$f" | cut -d' ' -f3-)" = "370 120" ]; }
+wait_until 3 prompt_up || fail "New opened no text prompt"
+prompt=$(xdotool getwindowfocus)
+xdotool type --delay 25 "zz"
+xdotool key Return
+wait_until 3 has_focus "$prefs" || fail "Return did not close the text prompt"
+! is_viewable "$prompt" || fail "the text prompt is still up"
+click_at "$prefs" 200 400  # into the template of the new macro
+xdotool key ctrl+End
+xdotool type --delay 25 "&x=1"
+click_at "$prefs" 340 469  # Done
+prefs_gone() { ! preferences >/dev/null || ! is_viewable "$(preferences)"; }
+wait_until 3 prefs_gone || fail "Done did not close the preferences"
+[ -s "$out/config/Tovra! Preferences.tovraprefs" ] || fail "Done wrote no preferences file"
+xdotool key F3
+wait_until 3 search_up || fail "F3 did not bring up the search window after the preferences were saved"
+xdotool type --delay 25 "zz a b"
+xdotool key Return
+wait_until 5 urls_reach 3 || fail "the new macro handed no URL to xdg-open"
+new_url="http://search.example.com?query=a+b&x=1"
+[ "$(sed -n 3p "$TOVRA_E2E_URLS")" = "$new_url" ] ||
+  fail "the new macro gave \"$(sed -n 3p "$TOVRA_E2E_URLS")\", expected \"$new_url\""
+pass "preferences: New names a macro in the prompt, its edited template is saved by Done and used"
+
+# The About box from the File menu by mouse; its web address label opens the maker's site, and
+# Return presses Done.
+click_at "$search" 15 12
+file_menu_up() { xdotool search --all --onlyvisible --pid "$tovra_pid" 2>/dev/null | grep -vqx "$search"; }
+wait_until 3 file_menu_up || fail "a click on File opened no menu"
+xdotool key Down Return
+about() { window_named "About Tovra!" "$tovra_pid"; }
+about_up() { local a; a=$(about) && is_viewable "$a" && has_focus "$a"; }
+wait_until 3 about_up || fail "File > About Tovra! opened no About box"
+click_at "$(about)" 150 115
+wait_until 5 urls_reach 4 || fail "a click on the web address handed no URL to xdg-open"
+[ "$(sed -n 4p "$TOVRA_E2E_URLS")" = "http://tovra.example.org" ] ||
+  fail "the web address opened \"$(sed -n 4p "$TOVRA_E2E_URLS")\""
+xdotool key Return
+about_gone() { ! about >/dev/null || ! is_viewable "$(about)"; }
+wait_until 3 about_gone || fail "Return did not close the About box"
+pass "File > About by mouse; the web address opens the maker's site; Return closes the box"
+
+xdotool key F3
+wait_until 3 search_up || fail "F3 did not bring up the search window after the About box"
+# Another application comes to the front, as the browser does after a search.
+xmessage -name tovra-e2e-other -geometry +10+10 "another application" >/dev/null 2>&1 &
+other_pid=$!
+other_window() { xdotool search --onlyvisible --classname tovra-e2e-other 2>/dev/null | head -1 | grep .; }
+wait_until 5 other_window >/dev/null || fail "the other application's window did not come up"
+xdotool windowfocus "$(other_window)"
+wait_until 3 search_down || fail "the search window stayed up when another application took the front"
+pass "another application taking the front hides the search window"
+stop_processes "$other_pid"
+other_pid=""
+
+# A second Tovra cannot grab the key the first holds, and says so.
+XDG_CONFIG_HOME="$out/config-second" "$tovra" >"$out/tovra-second.log" 2>&1 &
+second_pid=$!
+message_up() { xdotool search --all --onlyvisible --pid "$second_pid" 2>/dev/null | grep -q .; }
+wait_until 10 message_up || fail "a second Tovra showed no message about the hot key it could not have"
+kill -0 "$tovra_pid" || fail "the first Tovra is gone"
+pass "a second Tovra cannot register the hot key and shows a message"
+
+note "PASS"
