@@ -44,27 +44,7 @@ int32_t BinaryStream::ReadLong() {
   return b.size() == 4 ? static_cast<int32_t>(Assemble(b, littleEndian)) : 0;
 }
 
-uint16_t BinaryStream::ReadUInt16() {
-  std::string_view b = Take(2);
-  return b.size() == 2 ? static_cast<uint16_t>(Assemble(b, littleEndian)) : 0;
-}
-
 int16_t BinaryStream::ReadShort() { return static_cast<int16_t>(ReadUInt16()); }
-
-uint8_t BinaryStream::ReadByte() {
-  std::string_view b = Take(1);
-  return b.empty() ? 0 : static_cast<uint8_t>(b[0]);
-}
-
-String BinaryStream::ReadPString() {
-  size_t length = ReadByte();
-  return Read(length);
-}
-
-String BinaryStream::Read(size_t count) {
-  std::string_view bytes = Take(count);
-  return String::Adopt(strings_.NewRecord(bytes.data(), bytes.size(), kEncodingNone));
-}
 
 void BinaryStream::WriteLong(int32_t value) {
   auto u = static_cast<uint32_t>(value);

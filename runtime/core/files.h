@@ -27,10 +27,22 @@ class BinaryStream {
 
   int32_t ReadLong();
   int16_t ReadShort();
-  uint16_t ReadUInt16();
-  uint8_t ReadByte();
-  String ReadPString();
-  String Read(size_t count);  // the bytes, with no text encoding
+  uint16_t ReadUInt16() {
+    std::string_view b = Take(2);
+    if (b.size() != 2) return 0;
+    auto first = static_cast<unsigned char>(b[0]), second = static_cast<unsigned char>(b[1]);
+    return static_cast<uint16_t>(littleEndian ? second << 8 | first : first << 8 | second);
+  }
+  uint8_t ReadByte() {
+    std::string_view b = Take(1);
+    return b.empty() ? 0 : static_cast<uint8_t>(b[0]);
+  }
+  String ReadPString() { return Read(ReadByte()); }
+  // The bytes, with no text encoding.
+  String Read(size_t count) {
+    std::string_view bytes = Take(count);
+    return String::Adopt(strings_.NewRecord(bytes.data(), bytes.size(), kEncodingNone));
+  }
   void WriteLong(int32_t value);
   void WriteShort(int16_t value);
   void WriteUInt16(uint16_t value);

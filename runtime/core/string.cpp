@@ -93,12 +93,6 @@ String::String(const char *utf8) : String(std::string_view(utf8 ? utf8 : "")) {}
 String::String(std::string_view bytes, uint32_t encoding)
     : record_(NewStringRecord(bytes.data(), bytes.size(), encoding)) {}
 
-String String::Adopt(HostStringRecord *record) {
-  String s;
-  s.record_ = record;
-  return s;
-}
-
 String String::Retain(HostStringRecord *record) {
   LockStringRecord(record);
   return Adopt(record);
@@ -106,7 +100,6 @@ String String::Retain(HostStringRecord *record) {
 
 String::String(const String &other) : record_(other.record_) { LockStringRecord(record_); }
 
-String::String(String &&other) noexcept : record_(other.record_) { other.record_ = nullptr; }
 
 String &String::operator=(const String &other) {
   LockStringRecord(other.record_);
@@ -124,7 +117,6 @@ String &String::operator=(String &&other) noexcept {
   return *this;
 }
 
-String::~String() { UnlockStringRecord(record_); }
 
 std::string_view String::Bytes() const {
   if (!record_ || record_->length <= 0) return {};

@@ -48,14 +48,20 @@ class String {
   String(const char *utf8);  // NOLINT: text literals are UTF-8
   String(std::string_view bytes, uint32_t encoding = kEncodingUTF8);
 
-  static String Adopt(HostStringRecord *record);   // takes over one reference
+  static String Adopt(HostStringRecord *record) {  // takes over one reference
+    String s;
+    s.record_ = record;
+    return s;
+  }
   static String Retain(HostStringRecord *record);  // adds one reference
 
   String(const String &other);
-  String(String &&other) noexcept;
+  String(String &&other) noexcept : record_(other.record_) { other.record_ = nullptr; }
   String &operator=(const String &other);
   String &operator=(String &&other) noexcept;
-  ~String();
+  ~String() {
+    if (record_) UnlockStringRecord(record_);
+  }
 
   std::string_view Bytes() const;
   size_t ByteLength() const { return record_ ? static_cast<size_t>(record_->length) : 0; }

@@ -137,7 +137,7 @@ class Host {
   static Host &Current();
   static void *Resolve(const char *name);
   void *Routine(const std::string &name);
-  void Note(const char *callback) { callLog_.push_back(callback); }
+  void Note(std::string_view callback) { callLog_.emplace_back(callback); }
   bool UsesOldMethodForm() const { return !version_ || *version_ < 5.9; }
   RegisteredClass Capture(PluginClassRecord *record, bool extension) const;
   void AddLayout(const PluginClassRecord &record);
