@@ -46,7 +46,7 @@ struct XVolumeParam {
 // For hosts: between paths and references.
 OSErr FSPathMakeRef(const char *path, FSRef *ref, bool *isDirectory);
 OSErr FSRefMakePath(const FSRef *ref, std::string &path);
-// The spec of a path whose folder exists; fnfErr, with the spec filled, when the file does not.
+// The FSSpec of a path whose folder exists; fnfErr, with the FSSpec filled, when the file does not.
 OSErr FSPathMakeFSSpec(const char *path, FSSpec *spec);
 OSErr FSSpecMakePath(const FSSpec *spec, std::string &path);
 OSErr FSpMakeFSRef(const FSSpec *spec, FSRef *ref);

@@ -67,7 +67,7 @@ extern "C" bool REALFSSpecFromFolderItem(FSSpec *spec, HostObject item) noexcept
   if (!spec || !path) return false;
   return rt::AtBoundary(false, [&] {
     platform::OSErr err = platform::FSPathMakeFSSpec(path->c_str(), spec);
-    // A missing file still has a spec when its folder exists; then the spec names a volume.
+    // A missing file still has an FSSpec when its folder exists; then that FSSpec names a volume.
     return err == platform::noErr || (err == platform::fnfErr && spec->vRefNum != 0);
   });
 }
