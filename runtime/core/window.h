@@ -51,6 +51,11 @@ class Window : public std::enable_shared_from_this<Window> {
   void SetLeft(int left);
   void SetTop(int top);
   void SetSize(int width, int height);
+  // From the backend: the user moved the window. The position is taken as it is, not applied.
+  void MovedFromOutside(int left, int top) {
+    left_ = left;
+    top_ = top;
+  }
 
   bool Visible() const { return visible_; }
   bool IsOpen() const { return open_; }

@@ -37,6 +37,7 @@ WindowView::WindowView(std::shared_ptr<Window> window, CoreGate &gate, FocusTrac
   g_signal_connect_after(toplevel_, "focus-out-event", G_CALLBACK(OnFocusOut), this);
   g_signal_connect(toplevel_, "set-focus", G_CALLBACK(OnSetFocus), this);
   g_signal_connect(toplevel_, "realize", G_CALLBACK(OnRealize), this);
+  g_signal_connect(toplevel_, "configure-event", G_CALLBACK(OnConfigure), this);
 }
 
 WindowView::~WindowView() {
@@ -162,6 +163,24 @@ gboolean WindowView::OnDelete(GtkWidget *, GdkEvent *, gpointer self) {
   std::shared_ptr<Window> window = view->window_;
   view->gate_.Run([window] { WindowCloseBoxPressed(*window); });
   return TRUE;  // the core decides whether the window goes
+}
+
+// A window the user dragged keeps its new place in the core, so what opens beside it (the
+// completion dialog) opens beside where it is. The window's own origin is read from the server,
+// as the gravity that placed it names the window and not the frame around it.
+gboolean WindowView::OnConfigure(GtkWidget *, GdkEvent *, gpointer self) {
+  auto *view = static_cast<WindowView *>(self);
+  GdkWindow *own = gtk_widget_get_window(view->toplevel_);
+  if (view->closed_ || !view->shown_ || !own) return FALSE;
+  int x = 0, y = 0;
+  gdk_window_get_origin(own, &x, &y);
+  GdkRectangle screen = MainScreenArea();
+  int left = x - screen.x, top = y - screen.y;
+  if (left == view->placedLeft_ && top == view->placedTop_) return FALSE;
+  view->placedLeft_ = left;
+  view->placedTop_ = top;
+  view->window_->MovedFromOutside(left, top);
+  return FALSE;
 }
 
 gboolean WindowView::OnFocusIn(GtkWidget *, GdkEventFocus *, gpointer self) {

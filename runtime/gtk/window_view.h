@@ -53,6 +53,7 @@ class WindowView {
   static gboolean OnFocusOut(GtkWidget *, GdkEventFocus *, gpointer self);
   static void OnSetFocus(GtkWindow *, GtkWidget *widget, gpointer self);
   static void OnRealize(GtkWidget *, gpointer self);
+  static gboolean OnConfigure(GtkWidget *, GdkEvent *, gpointer self);
 
   std::shared_ptr<Window> window_;
   CoreGate &gate_;

@@ -126,11 +126,20 @@ wait_until 3 search_up || fail "F3 did not bring the search window back"
 line_is_empty || fail "the search line is not empty after F3"
 pass "F3 shows the window again with an empty line"
 
+# Dragged by hand, the search window is where the completion dialog opens beside.
+xdotool windowmove "$search" 200 150
+search_moved() { [ "$(window_box "$search" | cut -d' ' -f1-2)" = "200 150" ]; }
+wait_until 3 search_moved || fail "the search window did not move to 200,150"
+
 xdotool type w
 xdotool key Tab
 completions() { window_named "Completions" "$tovra_pid"; }
 completions_up() { local d; d=$(completions) && is_viewable "$d" && has_focus "$d"; }
 wait_until 3 completions_up || fail "Tab after w opened no \"Completions\" dialog with the focus"
+read -r x y _ < <(window_box "$(completions)")
+[ "$x" = 220 ] && [ "$y" = 170 ] ||
+  fail "the completion dialog is at $x,$y; expected 220,170, 20 right of and below the moved search window"
+pass "the completion dialog opens 20 right of and below the search window where the user moved it"
 import -window "$(completions)" "$out/completion-dialog.png" || fail "no screenshot of the completion dialog"
 pass "Tab after w opens the modal dialog \"Completions\""
 
