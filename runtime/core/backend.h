@@ -17,6 +17,9 @@ class Control;
 class MenuBar;
 class MessageDialog;
 
+// The standard Edit menu commands a text field carries out.
+enum class EditCommand { kCut, kCopy, kPaste, kClear, kSelectAll };
+
 struct ScreenSize {
   int width = 0;
   int height = 0;
@@ -50,6 +53,13 @@ class Backend {
   virtual void ControlChanged(Control &) {}
   virtual void MenusChanged(MenuBar &) {}
   virtual void ApplicationToFront() {}
+  // The platform's own text field carries out an Edit command on its selection and reports the
+  // new text back. False when it cannot; the core then acts on the field's whole text.
+  virtual bool EditNatively(Control &field, EditCommand command) {
+    (void)field;
+    (void)command;
+    return false;
+  }
 
   // Runs a nested loop until the window has closed.
   virtual void RunModal(Window &window) = 0;

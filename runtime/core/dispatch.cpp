@@ -1,5 +1,7 @@
 #include "runtime/core/dispatch.h"
 
+#include <utility>
+
 #include "runtime/core/application.h"
 #include "runtime/core/clipboard.h"
 #include "runtime/core/runtime.h"
@@ -31,6 +33,13 @@ bool DefaultAction(const MenuItem &item, Window *front) {
   }
   EditField *field = FocusedEditField(front);
   if (!field) return false;
+  static const std::pair<const char *, EditCommand> kNativeCommands[] = {
+      {"EditCut", EditCommand::kCut},     {"EditCopy", EditCommand::kCopy},
+      {"EditPaste", EditCommand::kPaste}, {"EditClear", EditCommand::kClear},
+      {"EditSelectAll", EditCommand::kSelectAll}};
+  for (const auto &[name, command] : kNativeCommands) {
+    if (item.Name == String(name) && CurrentBackend().EditNatively(*field, command)) return true;
+  }
   if (item.Name == String("EditPaste")) {
     Clipboard c;
     if (c.TextAvailable()) field->SetText(field->Text() + c.Text());

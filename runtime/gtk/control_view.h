@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "runtime/core/backend.h"
 #include "runtime/core/controls.h"
 #include "runtime/gtk/core_gate.h"
 
@@ -33,6 +34,13 @@ class ControlView {
   // the window's KeyDown is offered the key first, then the widget edits and reports the text.
   virtual bool EditsKeyNatively(const std::string &key) const {
     (void)key;
+    return false;
+  }
+
+  // Carries out a standard Edit command on the native widget's selection; false when the widget
+  // edits no text.
+  virtual bool Edit(EditCommand command) {
+    (void)command;
     return false;
   }
 

@@ -146,6 +146,12 @@ void GtkBackend::MenusChanged(MenuBar &bar) {
 
 void GtkBackend::ApplicationToFront() { parts_->focus.BringToFront(); }
 
+bool GtkBackend::EditNatively(Control &field, EditCommand command) {
+  gtk::WindowView *window = field.Owner() ? parts_->windows.Find(*field.Owner()) : nullptr;
+  gtk::ControlView *view = window ? window->ViewOf(field) : nullptr;
+  return view && view->Edit(command);
+}
+
 int GtkBackend::RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMask, std::function<void()> pressed) {
   return parts_->hotKeys.Register(macKeyCode, macModifierMask, std::move(pressed));
 }

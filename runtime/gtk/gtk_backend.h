@@ -36,6 +36,7 @@ class GtkBackend : public Backend {
   void ControlChanged(Control &control) override;
   void MenusChanged(MenuBar &bar) override;
   void ApplicationToFront() override;
+  bool EditNatively(Control &field, EditCommand command) override;
 
   void RunModal(Window &window) override;
 

@@ -104,6 +104,36 @@ class EditFieldView : public ControlView {
     }
   }
 
+  bool Edit(EditCommand command) override {
+    GtkClipboard *clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    bool editable = !field_.ReadOnly;
+    if (!field_.MultiLine) {
+      GtkEditable *entry = GTK_EDITABLE(FocusWidget());
+      switch (command) {
+        case EditCommand::kCut: gtk_editable_cut_clipboard(entry); break;
+        case EditCommand::kCopy: gtk_editable_copy_clipboard(entry); break;
+        case EditCommand::kPaste: gtk_editable_paste_clipboard(entry); break;
+        case EditCommand::kClear: gtk_editable_delete_selection(entry); break;
+        case EditCommand::kSelectAll: gtk_editable_select_region(entry, 0, -1); break;
+      }
+      return true;
+    }
+    GtkTextBuffer *buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(FocusWidget()));
+    switch (command) {
+      case EditCommand::kCut: gtk_text_buffer_cut_clipboard(buffer, clipboard, editable); break;
+      case EditCommand::kCopy: gtk_text_buffer_copy_clipboard(buffer, clipboard); break;
+      case EditCommand::kPaste: gtk_text_buffer_paste_clipboard(buffer, clipboard, nullptr, editable); break;
+      case EditCommand::kClear: gtk_text_buffer_delete_selection(buffer, TRUE, editable); break;
+      case EditCommand::kSelectAll: {
+        GtkTextIter start, end;
+        gtk_text_buffer_get_bounds(buffer, &start, &end);
+        gtk_text_buffer_select_range(buffer, &start, &end);
+        break;
+      }
+    }
+    return true;
+  }
+
  private:
   std::string NativeText() const {
     if (!field_.MultiLine) return gtk_entry_get_text(GTK_ENTRY(FocusWidget()));

@@ -39,11 +39,12 @@ class WindowView {
   // itself goes with the view, once the event that closed the window is over: GTK may still be
   // delivering that event to the window's widgets.
   void Close();
+  // The view of one of the window's controls; nothing when it has none.
+  ControlView *ViewOf(const Control &control) const;
 
  private:
   void BuildContent(GtkWidget *box);
   void ApplyControlVisibility();
-  ControlView *ViewOf(const Control &control) const;
   ControlView *ViewOfWidget(GtkWidget *widget) const;
   bool RouteKey(const GdkEventKey &event);
 

@@ -179,13 +179,16 @@ prompt_up() { local f; f=$(xdotool getwindowfocus) && [ "$f" != "$prefs" ] && is
   [ "$(window_box "$f" | cut -d' ' -f3-)" = "370 120" ]; }
 wait_until 3 prompt_up || fail "New opened no text prompt"
 prompt=$(xdotool getwindowfocus)
-xdotool type --delay 25 "zz"
+# Cut takes the selected "qq" only; Paste later puts it where the cursor is.
+xdotool type --delay 25 "zzqq"
+xdotool key shift+Left shift+Left ctrl+x
 xdotool key Return
 wait_until 3 has_focus "$prefs" || fail "Return did not close the text prompt"
 ! is_viewable "$prompt" || fail "the text prompt is still up"
 click_at "$prefs" 200 400  # into the template of the new macro
 xdotool key ctrl+End
-xdotool type --delay 25 "&x=1"
+xdotool type --delay 25 "&x="
+xdotool key ctrl+v
 click_at "$prefs" 340 469  # Done
 prefs_gone() { ! preferences >/dev/null || ! is_viewable "$(preferences)"; }
 wait_until 3 prefs_gone || fail "Done did not close the preferences"
@@ -195,10 +198,10 @@ wait_until 3 search_up || fail "F3 did not bring up the search window after the 
 xdotool type --delay 25 "zz a b"
 xdotool key Return
 wait_until 5 urls_reach 3 || fail "the new macro handed no URL to xdg-open"
-new_url="http://search.example.com?query=a+b&x=1"
+new_url="http://search.example.com?query=a+b&x=qq"
 [ "$(sed -n 3p "$TOVRA_E2E_URLS")" = "$new_url" ] ||
   fail "the new macro gave \"$(sed -n 3p "$TOVRA_E2E_URLS")\", expected \"$new_url\""
-pass "preferences: New names a macro in the prompt, its edited template is saved by Done and used"
+pass "preferences: New names a macro in the prompt, Cut and Paste act on the selection and the cursor, the edited template is saved by Done and used"
 
 # The About box from the File menu by mouse; its web address label opens the maker's site, and
 # Return presses Done.
