@@ -17,6 +17,7 @@ void Control::SetEnabled(bool enabled) {
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
+  if (owner_ && !visible) owner_->KeepFocusOnShownControl();
   Changed();
 }
 
@@ -146,6 +147,7 @@ String PopupMenu::Text() const { return List(listIndex_); }
 void TabPanel::SetValue(int page) {
   if (page == value_) return;
   value_ = page;
+  if (Owner()) Owner()->KeepFocusOnShownControl();
   Changed();
   if (Change) Change();
 }

@@ -15,7 +15,7 @@ void Window::Construct() {
   top_ = (screen.height - height_) / 2;
   open_ = true;
   for (const auto &c : controls_) {
-    if (!focused_ && c->TakesFocus() && c->Visible()) focused_ = c.get();
+    if (!focused_ && c->TakesFocus() && Shows(*c)) focused_ = c.get();
   }
   AddOpenWindow(shared_from_this());
   CurrentBackend().WindowOpened(*this);
@@ -99,6 +99,28 @@ std::shared_ptr<Control> Window::FindControl(const String &name) const {
 }
 
 void Window::SetFocusedControl(Control *control) { focused_ = control; }
+
+bool Window::Shows(const Control &control) const {
+  if (!control.Visible()) return false;
+  if (control.PanelIndex == 0) return true;
+  for (const auto &c : controls_) {
+    if (c->ControlKind() != Control::Kind::kTabPanel) continue;
+    const auto &panel = static_cast<const TabPanel &>(*c);
+    return panel.Visible() && panel.Value() == control.PanelIndex - 1;
+  }
+  return true;
+}
+
+void Window::KeepFocusOnShownControl() {
+  if (!focused_ || Shows(*focused_)) return;
+  focused_ = nullptr;
+  for (const auto &c : controls_) {
+    if (c->TakesFocus() && Shows(*c)) {
+      focused_ = c.get();
+      return;
+    }
+  }
+}
 
 // The first push button, in creation order, with that flag set.
 static PushButton *FirstButton(const std::vector<std::shared_ptr<Control>> &controls,

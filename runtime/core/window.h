@@ -87,6 +87,12 @@ class Window : public std::enable_shared_from_this<Window> {
   std::shared_ptr<Control> FindControl(const String &name) const;
   Control *FocusedControl() const { return focused_; }
   void SetFocusedControl(Control *control);
+  // Whether the control is on screen with the window: visible, and on the tab panel's front page
+  // when it lies on a page.
+  bool Shows(const Control &control) const;
+  // Keys never go to a control the user cannot see: when the focused control leaves the screen,
+  // the focus moves to the first shown control that takes it, or to none.
+  void KeepFocusOnShownControl();
   PushButton *DefaultButton() const;
   PushButton *CancelButton() const;
 

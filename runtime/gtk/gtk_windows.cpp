@@ -95,7 +95,8 @@ void WindowView::Update() {
   }
   if (w.Visible() && !shown_) {
     shown_ = true;
-    if (Control *focused = w.FocusedControl()) {
+    Control *focused = w.FocusedControl();
+    if (focused && w.Shows(*focused)) {
       if (ControlView *view = ViewOf(*focused)) gtk_widget_grab_focus(view->FocusWidget());
     }
     gtk_window_present_with_time(Toplevel(), focus_.UserTime());
@@ -128,18 +129,7 @@ void WindowView::Present(uint32_t time) {
 // A control on a page of the window's tab panel shows only while that page is in front; its
 // bounds stay in window coordinates, as the layout gives them.
 void WindowView::ApplyControlVisibility() {
-  const TabPanel *panel = nullptr;
-  for (const auto &view : controls_) {
-    if (view->Model().ControlKind() == Control::Kind::kTabPanel) {
-      panel = static_cast<const TabPanel *>(&view->Model());
-      break;
-    }
-  }
-  for (const auto &view : controls_) {
-    const Control &c = view->Model();
-    bool onShownPage = c.PanelIndex == 0 || !panel || panel->Value() == c.PanelIndex - 1;
-    view->SetShown(c.Visible() && onShownPage && (!panel || panel->Visible() || c.PanelIndex == 0));
-  }
+  for (const auto &view : controls_) view->SetShown(window_->Shows(view->Model()));
 }
 
 ControlView *WindowView::ViewOf(const Control &control) const {

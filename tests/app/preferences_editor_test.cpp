@@ -57,6 +57,17 @@ TEST_F(PreferencesEditor, OpensOnSearchesWithStoredHotKeyAndSortedList) {
   EXPECT_FALSE(e->SearchText->Enabled());
 }
 
+TEST_F(PreferencesEditor, KeysGoToTheFrontPageNotToTheHiddenHotKeyPage) {
+  auto e = Open();
+  EXPECT_EQ(e->FocusedControl(), e->ListOfSearches.get());
+  driver.PressKey("\x1f");  // down arrow
+  EXPECT_EQ(e->HotKeyMenu->Text().Bytes(), "F3");
+  EXPECT_EQ(e->ListOfSearches->ListIndex(), 0);
+  e->thePanel->SetValue(0);
+  EXPECT_TRUE(e->FocusedControl() && e->Shows(*e->FocusedControl()));
+  EXPECT_EQ(e->FocusedControl()->PanelIndex, 1) << "a control of the Hot Key page";
+}
+
 TEST_F(PreferencesEditor, UnofferedHotKeyShowsFirstRowsAndIsWrittenBackUnchanged) {
   Store().hotkeyModifier = "Command-Shift";
   Store().hotkey = "esc";
