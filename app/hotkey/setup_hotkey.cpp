@@ -1,5 +1,5 @@
-// App.SetupHotkey: registers the stored hot key. It looks at no result; the start-up reads
-// LastError itself, and a later call after editing fails silently.
+// App.SetupHotkey: registers the stored hot key. It looks at no result; its callers, the start-up
+// and the editor's Done, read LastError themselves.
 #include "app/app.h"
 #include "app/hotkey/carbon_hot_key.h"
 #include "app/hotkey/key_names.h"

@@ -18,7 +18,8 @@ class Preferences {
   std::vector<rt::String> macroBody;
 
   void LoadPreferences();
-  void SavePreferences();
+  // False when the file could not be written; the old file is then left as it was.
+  bool SavePreferences();
   void DefineMacro(const rt::String &name, const rt::String &body);
   rt::String LookupMacro(const rt::String &name) const;
   void DeleteMacro(const rt::String &name);

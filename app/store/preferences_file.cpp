@@ -51,19 +51,19 @@ void Preferences::LoadPreferences() {
   stream->Close();
 }
 
-void Preferences::SavePreferences() {
+bool Preferences::SavePreferences() {
   auto folder = rt::SpecialFolder::Preferences();
-  if (!folder) return;
+  if (!folder) return false;
   auto file = folder->Child(kPreferencesFileName);
-  if (!file) return;
+  if (!file) return false;
   auto stream = file->CreateBinaryFile(PreferencesFT::Preferences().ToName());
-  if (!stream) return;
+  if (!stream) return false;
   stream->WriteLong(kPreferencesFormatVersion);
   stream->WritePString(hotkeyModifier);
   stream->WritePString(hotkey);
   // Values beyond the length fields are cut, never wrapped, so every length agrees with the
   // bytes after it.
-  size_t count = std::min(macroName.size(), kMaxMacros);
+  size_t count = std::min({macroName.size(), macroBody.size(), kMaxMacros});
   stream->WriteUInt16(static_cast<uint16_t>(count));
   for (size_t i = 0; i < count; ++i) {
     rt::YieldPoint();
@@ -72,7 +72,7 @@ void Preferences::SavePreferences() {
     stream->WriteUInt16(static_cast<uint16_t>(body.size()));
     stream->Write(body);
   }
-  stream->Close();
+  return stream->Close();
 }
 
 }  // namespace tovra

@@ -1,6 +1,7 @@
 #include "app/windows/preferences_window.h"
 
 #include "app/app.h"
+#include "app/hotkey/carbon_hot_key.h"
 #include "app/store/preferences.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/runtime.h"
@@ -141,8 +142,11 @@ void PreferencesWindow::SetPreferences(std::shared_ptr<Preferences> prefs) {
 
 void PreferencesWindow::DoneButton_Action() {
   rt::Deref(originalPreferences).copyFrom(rt::Deref(thePreferences));
-  originalPreferences->SavePreferences();
+  // Neither failure may pass for success: an unsaved change is gone at the next start, and
+  // without its hot key the application cannot be reached.
+  if (!originalPreferences->SavePreferences()) rt::MsgBox("The Tovra preferences could not be saved");
   the::App()->SetupHotkey();
+  if (rt::Deref(the::App()->HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
   Close();
 }
 

@@ -68,6 +68,22 @@ TEST_F(PreferencesEditor, KeysGoToTheFrontPageNotToTheHiddenHotKeyPage) {
   EXPECT_EQ(e->FocusedControl()->PanelIndex, 1) << "a control of the Hot Key page";
 }
 
+TEST_F(PreferencesEditor, DoneSaysWhenTheFileOrTheHotKeyFailed) {
+  auto e = Open();
+  e->HotKeyMenu->SetListIndex(4);
+  // A folder where the file should be: the save cannot put its file in place.
+  std::filesystem::create_directory(PreferencesPath());
+  backend.RefuseNextHotKey();
+  e->DoneButton->Push();
+  EXPECT_EQ(backend.messages, (std::vector<std::string>{"The Tovra preferences could not be saved",
+                                                        "The Hotkey could not be registered!"}));
+  EXPECT_FALSE(e->IsOpen());
+  EXPECT_EQ(Store().hotkey.Bytes(), "F5") << "the session goes on with the edited store";
+  EXPECT_TRUE(std::filesystem::is_directory(PreferencesPath()));
+  EXPECT_EQ(std::filesystem::directory_iterator(configDir)->path(), PreferencesPath())
+      << "no temporary file is left beside it";
+}
+
 TEST_F(PreferencesEditor, UnofferedHotKeyShowsFirstRowsAndIsWrittenBackUnchanged) {
   Store().hotkeyModifier = "Command-Shift";
   Store().hotkey = "esc";
