@@ -15,11 +15,28 @@ class ListboxView : public ControlView {
     g_signal_connect(selection, "changed", G_CALLBACK(OnSelectionChanged), this);
     g_signal_connect(tree, "row-activated", G_CALLBACK(OnRowActivated), this);
   }
-  ~ListboxView() override { g_object_unref(store_); }
+  ~ListboxView() override {
+    if (pendingSync_) g_source_remove(pendingSync_);
+    g_object_unref(store_);
+  }
 
  private:
-  // Rows are brought in step one by one, so adding a row to a long list costs one row here.
+  // A list is filled a row at a time, and each row would otherwise walk the whole store: the
+  // widget follows once the core's call is over, ahead of any input GTK has waiting.
   void UpdateContent() override {
+    if (!pendingSync_) pendingSync_ = g_idle_add_full(G_PRIORITY_HIGH, Sync, this, nullptr);
+  }
+
+  static gboolean Sync(gpointer self) {
+    auto *view = static_cast<ListboxView *>(self);
+    view->pendingSync_ = 0;
+    view->updating_ = true;
+    view->SyncRows();
+    view->updating_ = false;
+    return G_SOURCE_REMOVE;
+  }
+
+  void SyncRows() {
     GtkTreeModel *model = GTK_TREE_MODEL(store_);
     GtkTreeIter it;
     bool more = gtk_tree_model_get_iter_first(model, &it);
@@ -82,6 +99,7 @@ class ListboxView : public ControlView {
   Listbox &list_;
   GtkTreeView *tree_;
   GtkListStore *store_;
+  guint pendingSync_ = 0;
 };
 
 class PopupMenuView : public ControlView {
