@@ -1,6 +1,7 @@
 // Labels, text fields and push buttons, and what every control view shares.
 #include "runtime/core/string_functions.h"
 #include "runtime/gtk/control_view.h"
+#include "runtime/gtk/display_text.h"
 #include "runtime/gtk/widget_style.h"
 
 namespace rt::gtk {
@@ -38,7 +39,7 @@ class StaticTextView : public ControlView {
 
  private:
   void UpdateContent() override {
-    std::string text = text_.Text().ToStd();
+    std::string text = DisplayText(text_.Text());
     if (text != gtk_label_get_text(label_)) gtk_label_set_text(label_, text.c_str());
   }
 
@@ -147,7 +148,7 @@ class EditFieldView : public ControlView {
   }
 
   void UpdateContent() override {
-    std::string text = field_.Text().ToStd();
+    std::string text = DisplayText(field_.Text());
     if (text == NativeText()) return;
     if (field_.MultiLine) {
       gtk_text_buffer_set_text(gtk_text_view_get_buffer(GTK_TEXT_VIEW(FocusWidget())), text.c_str(), -1);
@@ -197,7 +198,7 @@ class PushButtonView : public ControlView {
 
  private:
   void UpdateContent() override {
-    std::string caption = button_.Caption.ToStd();
+    std::string caption = DisplayText(button_.Caption);
     if (caption != gtk_button_get_label(GTK_BUTTON(Widget()))) gtk_button_set_label(GTK_BUTTON(Widget()), caption.c_str());
   }
 
@@ -220,7 +221,7 @@ std::unique_ptr<ControlView> ControlView::Create(Control &control, CoreGate &gat
       return MakeEditFieldView(static_cast<EditField &>(control), gate);
     case Control::Kind::kPushButton: {
       auto &button = static_cast<PushButton &>(control);
-      return std::make_unique<PushButtonView>(button, gate, gtk_button_new_with_label(button.Caption.ToStd().c_str()));
+      return std::make_unique<PushButtonView>(button, gate, gtk_button_new_with_label(DisplayText(button.Caption).c_str()));
     }
     case Control::Kind::kListbox:
       return MakeListboxView(static_cast<Listbox &>(control), gate);

@@ -1,3 +1,4 @@
+#include "runtime/gtk/display_text.h"
 #include "runtime/gtk/gtk_dialogs.h"
 
 #include "runtime/gtk/menu_bar_view.h"
@@ -23,18 +24,18 @@ int RunAndDestroy(GtkWidget *dialog, GtkWindow *parent) {
 
 void RunMessageBox(GtkWindow *parent, const String &text) {
   GtkWidget *box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,
-                                          "%s", text.ToStd().c_str());
+                                          "%s", DisplayText(text).c_str());
   RunAndDestroy(box, parent);
 }
 
 int RunMessageDialog(GtkWindow *parent, const MessageDialog &dialog) {
   GtkWidget *widget = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL,
                                              dialog.Icon == 1 ? GTK_MESSAGE_WARNING : GTK_MESSAGE_OTHER,
-                                             GTK_BUTTONS_NONE, "%s", dialog.Message.ToStd().c_str());
-  if (!dialog.Title.IsEmpty()) gtk_window_set_title(GTK_WINDOW(widget), dialog.Title.ToStd().c_str());
+                                             GTK_BUTTONS_NONE, "%s", DisplayText(dialog.Message).c_str());
+  if (!dialog.Title.IsEmpty()) gtk_window_set_title(GTK_WINDOW(widget), DisplayText(dialog.Title).c_str());
   if (!dialog.Explanation.IsEmpty()) {
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(widget), "%s",
-                                             dialog.Explanation.ToStd().c_str());
+                                             DisplayText(dialog.Explanation).c_str());
   }
   // Left to right as on the Mac: the alternate action, then Cancel, then the action.
   const std::pair<const MessageDialogButton *, Answer> buttons[] = {
@@ -44,7 +45,7 @@ int RunMessageDialog(GtkWindow *parent, const MessageDialog &dialog) {
   };
   for (const auto &[button, answer] : buttons) {
     if (!button->Visible) continue;
-    gtk_dialog_add_button(GTK_DIALOG(widget), MnemonicLabel(button->Caption.ToStd()).c_str(), answer);
+    gtk_dialog_add_button(GTK_DIALOG(widget), MnemonicLabel(DisplayText(button->Caption)).c_str(), answer);
     if (button->Default) gtk_dialog_set_default_response(GTK_DIALOG(widget), answer);
   }
   int response = RunAndDestroy(widget, parent);

@@ -1,6 +1,7 @@
 // Lists, popup menus and tab panels: controls with rows or pages and a selection, which the core
 // holds and the widget follows.
 #include "runtime/gtk/control_view.h"
+#include "runtime/gtk/display_text.h"
 
 namespace rt::gtk {
 namespace {
@@ -42,7 +43,7 @@ class ListboxView : public ControlView {
     bool more = gtk_tree_model_get_iter_first(model, &it);
     int row = 0;
     for (; row < list_.ListCount(); ++row) {
-      std::string text = list_.Cell(row, 0).ToStd();
+      std::string text = DisplayText(list_.Cell(row, 0));
       if (!more) {
         gtk_list_store_insert_with_values(store_, nullptr, -1, 0, text.c_str(), -1);
         continue;
@@ -123,7 +124,7 @@ class PopupMenuView : public ControlView {
 
   std::vector<std::string> Rows() const {
     std::vector<std::string> rows;
-    for (int i = 0; i < popup_.ListCount(); ++i) rows.push_back(popup_.List(i).ToStd());
+    for (int i = 0; i < popup_.ListCount(); ++i) rows.push_back(DisplayText(popup_.List(i)));
     return rows;
   }
 
@@ -149,7 +150,7 @@ class TabPanelView : public ControlView {
     for (const String &tab : panel.Tabs) {
       GtkWidget *page = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
       gtk_widget_show(page);  // a notebook will not turn to a hidden page
-      gtk_notebook_append_page(notebook_, page, gtk_label_new(tab.ToStd().c_str()));
+      gtk_notebook_append_page(notebook_, page, gtk_label_new(DisplayText(tab).c_str()));
     }
     g_signal_connect(notebook, "switch-page", G_CALLBACK(OnSwitchPage), this);
   }

@@ -1,4 +1,5 @@
 #include "runtime/core/dispatch.h"
+#include "runtime/gtk/display_text.h"
 #include "runtime/gtk/menu_bar_view.h"
 
 namespace rt::gtk {
@@ -52,7 +53,7 @@ void MenuBarView::AddItems(GtkWidget *shell, const MenuItem &menu) {
       gtk_menu_shell_append(GTK_MENU_SHELL(shell), gtk_separator_menu_item_new());
       continue;
     }
-    GtkWidget *widget = gtk_menu_item_new_with_mnemonic(MnemonicLabel(item->Text.ToStd()).c_str());
+    GtkWidget *widget = gtk_menu_item_new_with_mnemonic(MnemonicLabel(DisplayText(item->Text)).c_str());
     gtk_menu_shell_append(GTK_MENU_SHELL(shell), widget);
     items_.emplace_back(widget, item);
     if (item->Count() > 0) {

@@ -1,5 +1,6 @@
 #include "runtime/core/window_list.h"
 #include "runtime/gtk/content_box.h"
+#include "runtime/gtk/display_text.h"
 #include "runtime/gtk/focus_tracker.h"
 #include "runtime/gtk/main_screen.h"
 #include "runtime/gtk/window_view.h"
@@ -70,8 +71,8 @@ void WindowView::Close() {
 void WindowView::Update() {
   if (closed_) return;
   Window &w = *window_;
-  if (title_ != w.Title.ToStd()) {
-    title_ = w.Title.ToStd();
+  if (std::string title = DisplayText(w.Title); title_ != title) {
+    title_ = title;
     gtk_window_set_title(Toplevel(), title_.c_str());
   }
   if (placedWidth_ != w.Width() || placedHeight_ != w.Height()) {

@@ -1,8 +1,11 @@
 // The desktop backend's translations, which need no display: hot keys into keybinder
-// accelerators, GDK keys into the core's key texts, menu texts into GTK mnemonic labels.
+// accelerators, GDK keys into the core's key texts, menu texts into GTK mnemonic labels, strings
+// into text GTK can show.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include "runtime/core/string.h"
+#include "runtime/gtk/display_text.h"
 #include "runtime/gtk/key_text.h"
 #include "runtime/gtk/mac_key_codes.h"
 #include "runtime/gtk/menu_bar_view.h"
@@ -80,6 +83,16 @@ TEST(MnemonicLabel, AmpersandMarksTheMnemonicAndUnderscoresStayText) {
   EXPECT_EQ(rt::gtk::MnemonicLabel("About Tovra!"), "About Tovra!");
   EXPECT_EQ(rt::gtk::MnemonicLabel("Save && Quit"), "Save & Quit");
   EXPECT_EQ(rt::gtk::MnemonicLabel("snake_case"), "snake__case");
+}
+
+TEST(DisplayText, BrokenBytesShowAsReplacementAndOtherEncodingsAsUtf8) {
+  using rt::gtk::DisplayText;
+  EXPECT_EQ(DisplayText(rt::String("caf\xC3\xA9 \xE6\x97\xA5")), "caf\xC3\xA9 \xE6\x97\xA5");
+  // A name from a damaged file: stray bytes and a cut-off character.
+  EXPECT_EQ(DisplayText(rt::String(std::string_view("q\xFF\xFEz\xE6\x97", 6), rt::kEncodingNone)),
+            "q\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBD\xEF\xBF\xBD");
+  EXPECT_EQ(DisplayText(rt::String(std::string_view("caf\x8E", 4), rt::kEncodingMacRoman)), "caf\xC3\xA9");
+  EXPECT_EQ(DisplayText(rt::String()), "");
 }
 
 }  // namespace
