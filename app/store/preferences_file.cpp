@@ -11,11 +11,10 @@
 namespace tovra {
 
 void Preferences::LoadPreferences() {
+  // No folder to look in is a missing file too: the built-in searches are there to use.
   auto folder = rt::SpecialFolder::Preferences();
-  if (!folder) return;
-  auto file = folder->Child(kPreferencesFileName);
-  if (!file) return;
-  auto stream = file->OpenAsBinaryFile(false);
+  auto file = folder ? folder->Child(kPreferencesFileName) : nullptr;
+  auto stream = file ? file->OpenAsBinaryFile(false) : nullptr;
   if (!stream) {
     AddDefaultSearches();
     return;

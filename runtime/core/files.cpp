@@ -1,6 +1,7 @@
 #include "runtime/core/files.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -179,6 +180,10 @@ std::shared_ptr<FolderItem> Preferences() {
     folder = xdg;
   } else {
     const char *home = std::getenv("HOME");
+    if (!home || !*home) {
+      const passwd *user = ::getpwuid(::getuid());
+      home = user ? user->pw_dir : nullptr;
+    }
     if (!home || !*home) return nullptr;
     folder = fs::path(home) / ".config";
   }

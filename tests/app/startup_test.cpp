@@ -1,3 +1,5 @@
+#include <fstream>
+
 #include "app/hotkey_menu.h"
 #include "app/plugin_entries.h"
 #include "app_fixture.h"
@@ -17,6 +19,14 @@ TEST_F(StartUp, FirstStartLoadsBuiltinsAndShowsNothing) {
   EXPECT_EQ(rt::OpenWindows().size(), 1u) << "the search window exists, hidden";
   EXPECT_FALSE(std::filesystem::exists(PreferencesPath()));
   EXPECT_EQ(tovra::the::App()->MenuBar, tovra::the::HotKeyMenu());
+}
+
+TEST_F(StartUp, UnusablePreferencesFolderStillGivesTheBuiltins) {
+  std::ofstream(configDir / "plain-file") << "x";
+  setenv("XDG_CONFIG_HOME", (configDir / "plain-file" / "config").c_str(), 1);
+  StartApp();
+  EXPECT_EQ(Store().macroName.size(), 17u);
+  EXPECT_TRUE(backend.messages.empty());
 }
 
 TEST_F(StartUp, FileOfAnotherVersionGivesTheMessageAndNoSearches) {
