@@ -10,6 +10,7 @@
 #include "runtime/core/errors.h"
 #include "runtime/core/runtime.h"
 #include "runtime/core/string_functions.h"
+#include "runtime/core/window_list.h"
 
 namespace tovra {
 
@@ -126,6 +127,14 @@ bool MainWindow::_FileClose_Action() {
 }
 
 bool MainWindow::_FilePreferences_Action() {
+  // One editor at a time: a second one's Done would put back everything the first one changed.
+  for (const auto &w : rt::OpenWindows()) {
+    if (std::dynamic_pointer_cast<PreferencesWindow>(w)) {
+      w->Show();
+      Hide();
+      return true;
+    }
+  }
   auto editor = rt::Window::Create<PreferencesWindow>();
   editor->SetPreferences(the::App()->thePreferences);
   Hide();

@@ -50,6 +50,7 @@ class Backend {
   virtual void WindowChanged(Window &) {}  // visibility, position, size, title
   virtual void WindowClosed(Window &) {}
   virtual void WindowFocused(Window &) {}
+  virtual void WindowToFront(Window &) {}  // a window already on screen is shown again
   virtual void ControlChanged(Control &) {}
   virtual void MenusChanged(MenuBar &) {}
   virtual void ApplicationToFront() {}

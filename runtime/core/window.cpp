@@ -55,6 +55,9 @@ void Window::Show() {
     visible_ = true;
     BringToFront(*this);
     CurrentBackend().WindowChanged(*this);
+  } else {
+    BringToFront(*this);
+    CurrentBackend().WindowToFront(*this);
   }
   Activate(*this);
 }

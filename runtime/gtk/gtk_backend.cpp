@@ -135,6 +135,10 @@ void GtkBackend::WindowFocused(Window &window) {
   parts_->focus.BringToFront();
 }
 
+void GtkBackend::WindowToFront(Window &window) {
+  if (gtk::WindowView *view = parts_->windows.Find(window)) view->Present(parts_->focus.UserTime());
+}
+
 void GtkBackend::ControlChanged(Control &control) {
   if (!control.Owner()) return;
   if (gtk::WindowView *view = parts_->windows.Find(*control.Owner())) view->UpdateControl(control);

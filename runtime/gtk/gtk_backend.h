@@ -33,6 +33,7 @@ class GtkBackend : public Backend {
   void WindowChanged(Window &window) override;
   void WindowClosed(Window &window) override;
   void WindowFocused(Window &window) override;
+  void WindowToFront(Window &window) override;
   void ControlChanged(Control &control) override;
   void MenusChanged(MenuBar &bar) override;
   void ApplicationToFront() override;

@@ -220,19 +220,22 @@ TEST_F(PreferencesEditor, DefaultsAskFirst) {
   EXPECT_FALSE(e->SearchText->Enabled());
 }
 
-TEST_F(PreferencesEditor, LastDoneWinsAndSearchesUseTheLiveStoreMeanwhile) {
+TEST_F(PreferencesEditor, ASecondCommandBringsBackTheOpenEditorWithItsEdits) {
   auto first = Open();
-  auto second = rt::Window::Create<PreferencesWindow>();
-  second->SetPreferences(tovra::the::App()->thePreferences);
   Select(*first, "zeta");
   first->SearchText->SetText("first=$*");
   ShowSearchWindow();
   driver.Type("zeta x");
   driver.PressKey("\r");
-  EXPECT_EQ(backend.urls.back(), "z=x");
+  EXPECT_EQ(backend.urls.back(), "z=x") << "searches use the live store meanwhile";
+  auto again = Open();
+  EXPECT_EQ(again, first);
+  EXPECT_TRUE(first->Visible());
+  EXPECT_EQ(rt::ActiveWindow(), first.get());
+  EXPECT_FALSE(Search()->Visible());
+  EXPECT_EQ(first->SearchText->Text().Bytes(), "first=$*");
   first->DoneButton->Push();
-  second->DoneButton->Push();
-  EXPECT_EQ(Store().LookupMacro("zeta").Bytes(), "z=$*");
+  EXPECT_EQ(Store().LookupMacro("zeta").Bytes(), "first=$*");
 }
 
 }  // namespace

@@ -173,6 +173,14 @@ preferences() { window_named "Tovra! Preferences" "$tovra_pid"; }
 preferences_up() { local p; p=$(preferences) && is_viewable "$p" && has_focus "$p"; }
 wait_until 3 preferences_up || fail "Ctrl+, opened no \"Tovra! Preferences\" window"
 prefs=$(preferences)
+# The command again, from the search window over it, brings back the same editor.
+xdotool key F3
+wait_until 3 search_up || fail "F3 did not bring the search window up over the preferences"
+xdotool key ctrl+comma
+wait_until 3 preferences_up || fail "Ctrl+, again did not bring the preferences back to the front"
+[ "$(xdotool search --all --pid "$tovra_pid" --name "^Tovra! Preferences\$" | wc -l)" = 1 ] ||
+  fail "Ctrl+, again opened a second preferences window"
+pass "Ctrl+, with the editor open brings that editor to the front, with the focus"
 click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
 click_at "$prefs" 320 77  # New
 prompt_up() { local f; f=$(xdotool getwindowfocus) && [ "$f" != "$prefs" ] && is_viewable "$f" &&
