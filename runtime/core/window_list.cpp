@@ -56,6 +56,13 @@ std::shared_ptr<Window> FrontWindow() {
 
 Window *ActiveWindow() { return List().active; }
 
+std::shared_ptr<Window> FrontModalWindow() {
+  for (const auto &w : List().windows) {
+    if (w->IsModal() && w->Visible()) return w;
+  }
+  return nullptr;
+}
+
 void SetActivated(Window &window, bool activated) { window.activated_ = activated; }
 
 void Activate(Window &window) {

@@ -16,6 +16,8 @@ void BringToFront(Window &window);
 const std::vector<std::shared_ptr<Window>> &OpenWindows();
 std::shared_ptr<Window> FrontWindow();  // the frontmost visible window
 Window *ActiveWindow();
+// The frontmost window whose modal loop is running, if any.
+std::shared_ptr<Window> FrontModalWindow();
 
 // Makes `window` the active one: the old active window gets Deactivate, then this one Activate.
 // Nothing happens when it is already active.

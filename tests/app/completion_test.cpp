@@ -42,6 +42,24 @@ TEST_F(Completion, SeveralMatchesOfferTheNamesAndReturnChoosesTheSelected) {
   EXPECT_EQ(backend.modalTitles, std::vector<std::string>{"Completions"});
 }
 
+TEST_F(Completion, HotKeyDuringTheDialogBringsTheDialogForwardNotTheSearchWindow) {
+  bool searchShown = true;
+  rt::Window *active = nullptr;
+  backend.QueueModalReaction([&](rt::Window &dialog) {
+    driver.BringOtherApplicationToFront();
+    EXPECT_TRUE(driver.PressHotKey());
+    searchShown = Search()->Visible();
+    active = rt::ActiveWindow();
+    EXPECT_EQ(active, &dialog);
+    driver.PressKey("\r");
+  });
+  driver.Type("w");
+  driver.PressKey("\t");
+  EXPECT_FALSE(searchShown);
+  EXPECT_NE(active, nullptr);
+  EXPECT_EQ(Line(), "wiki ") << "the dialog still answers";
+}
+
 TEST_F(Completion, ArrowThenReturnChoosesAnotherRowAsStored) {
   AnswerWith({std::string(1, '\x1f'), "\r"});
   driver.Type("W");
