@@ -103,14 +103,19 @@ line_is_empty() { [ "$(line_colours)" = 1 ]; }
 
 urls_count() { wc -l <"$TOVRA_E2E_URLS"; }
 urls_reach() { [ "$(urls_count)" -ge "$1" ]; }
+# expect_url N URL WHAT: the Nth URL handed to xdg-open is exactly URL.
+expect_url() {
+  wait_until 5 urls_reach "$1" || fail "$3 handed no URL to xdg-open"
+  local got
+  got=$(sed -n "$1p" "$TOVRA_E2E_URLS")
+  [ "$got" = "$2" ] || fail "$3 gave xdg-open \"$got\", expected \"$2\""
+}
 
 xdotool type --delay 25 "google foo bar"
 wait_until 3 line_shows_text || fail "the typed line does not show"
 import -window "$search" "$out/search-window.png" || fail "no screenshot of the search window"
 xdotool key Return
-wait_until 5 urls_reach 1 || fail "Return handed no URL to xdg-open"
-[ "$(sed -n 1p "$TOVRA_E2E_URLS")" = "$google_url" ] ||
-  fail "xdg-open was given \"$(sed -n 1p "$TOVRA_E2E_URLS")\", expected \"$google_url\""
+expect_url 1 "$google_url" "Return"
 pass "google foo bar + Return hands exactly the google URL to xdg-open, as its one argument"
 
 no_zombie() { ! ps -o stat= --ppid "$tovra_pid" | grep -q Z; }
@@ -148,9 +153,7 @@ completions_gone() { ! completions >/dev/null || ! is_viewable "$(completions)";
 wait_until 3 completions_gone || fail "Return did not close the completion dialog"
 wait_until 3 search_up || fail "the search window did not come back after the completion"
 xdotool key Return
-wait_until 5 urls_reach 2 || fail "Return after the completion handed no URL to xdg-open"
-[ "$(sed -n 2p "$TOVRA_E2E_URLS")" = "$wiki_url" ] ||
-  fail "after the completion xdg-open was given \"$(sed -n 2p "$TOVRA_E2E_URLS")\", expected \"$wiki_url\""
+expect_url 2 "$wiki_url" "Return after the completion"
 pass "Return in the dialog writes \"wiki \" into the line: the next Return opens the wiki search"
 
 # A name without a macro: the message box takes the keyboard focus, and once it is answered the
@@ -205,10 +208,7 @@ xdotool key F3
 wait_until 3 search_up || fail "F3 did not bring up the search window after the preferences were saved"
 xdotool type --delay 25 "zz a b"
 xdotool key Return
-wait_until 5 urls_reach 3 || fail "the new macro handed no URL to xdg-open"
-new_url="http://search.example.com?query=a+b&x=qq"
-[ "$(sed -n 3p "$TOVRA_E2E_URLS")" = "$new_url" ] ||
-  fail "the new macro gave \"$(sed -n 3p "$TOVRA_E2E_URLS")\", expected \"$new_url\""
+expect_url 3 "http://search.example.com?query=a+b&x=qq" "the new macro"
 pass "preferences: New names a macro in the prompt, Cut and Paste act on the selection and the cursor, the edited template is saved by Done and used"
 
 # The About box from the File menu by mouse; its web address label opens the maker's site, and
@@ -221,9 +221,7 @@ about() { window_named "About Tovra!" "$tovra_pid"; }
 about_up() { local a; a=$(about) && is_viewable "$a" && has_focus "$a"; }
 wait_until 3 about_up || fail "File > About Tovra! opened no About box"
 click_at "$(about)" 150 115
-wait_until 5 urls_reach 4 || fail "a click on the web address handed no URL to xdg-open"
-[ "$(sed -n 4p "$TOVRA_E2E_URLS")" = "http://tovra.example.org" ] ||
-  fail "the web address opened \"$(sed -n 4p "$TOVRA_E2E_URLS")\""
+expect_url 4 "http://tovra.example.org" "a click on the web address"
 xdotool key Return
 about_gone() { ! about >/dev/null || ! is_viewable "$(about)"; }
 wait_until 3 about_gone || fail "Return did not close the About box"
