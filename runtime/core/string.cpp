@@ -27,9 +27,6 @@ HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t enc
   return FillRecord(block, 1, bytes, length, encoding);
 }
 
-// A record made in an arena has this bit set in its reference count word, and the word before
-// the record points to its block.
-constexpr HostWord kArenaRecord = HostWord{1} << (sizeof(HostWord) * 8 - 1);
 constexpr size_t kArenaBlockBytes = 256 * 1024;
 
 struct StringArena::Block {
@@ -39,14 +36,7 @@ struct StringArena::Block {
 
 static void ReleaseBlock(StringArena::Block *block);
 
-void LockStringRecord(HostStringRecord *record) {
-  if (record) ++record->referenceCount;
-}
-
-void UnlockStringRecord(HostStringRecord *record) {
-  if (!record) return;
-  --record->referenceCount;
-  if ((record->referenceCount & ~kArenaRecord) != 0) return;
+void FreeStringRecord(HostStringRecord *record) {
   if (record->referenceCount & kArenaRecord) {
     StringArena::Block *block;
     std::memcpy(&block, reinterpret_cast<unsigned char *>(record) - sizeof block, sizeof block);
@@ -98,7 +88,6 @@ String String::Retain(HostStringRecord *record) {
   return Adopt(record);
 }
 
-String::String(const String &other) : record_(other.record_) { LockStringRecord(record_); }
 
 
 String &String::operator=(const String &other) {

@@ -21,8 +21,21 @@ enum Encoding : uint32_t {
 
 // Record helpers shared with the plug-in host: a new record carries one reference.
 HostStringRecord *NewStringRecord(const void *bytes, size_t length, uint32_t encoding);
-void LockStringRecord(HostStringRecord *record);
-void UnlockStringRecord(HostStringRecord *record);
+
+// A record made in an arena has this bit set in its reference count word, and the word before
+// the record points to its block.
+constexpr HostWord kArenaRecord = HostWord{1} << (sizeof(HostWord) * 8 - 1);
+// Frees a record whose last reference has gone.
+void FreeStringRecord(HostStringRecord *record);
+
+// Copies and drops of strings are the store's hot path (completion hands back every name), so
+// the counting itself is inline.
+inline void LockStringRecord(HostStringRecord *record) {
+  if (record) ++record->referenceCount;
+}
+inline void UnlockStringRecord(HostStringRecord *record) {
+  if (record && ((--record->referenceCount) & ~kArenaRecord) == 0) FreeStringRecord(record);
+}
 size_t StringRecordReferences(const HostStringRecord *record);
 
 // Makes many strings from one run of blocks instead of one allocation each, as a file load
@@ -55,12 +68,12 @@ class String {
   }
   static String Retain(HostStringRecord *record);  // adds one reference
 
-  String(const String &other);
+  String(const String &other) : record_(other.record_) { LockStringRecord(record_); }
   String(String &&other) noexcept : record_(other.record_) { other.record_ = nullptr; }
   String &operator=(const String &other);
   String &operator=(String &&other) noexcept;
   ~String() {
-    if (record_) UnlockStringRecord(record_);
+    UnlockStringRecord(record_);
   }
 
   std::string_view Bytes() const;
