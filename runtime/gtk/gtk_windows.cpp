@@ -87,12 +87,19 @@ void WindowView::Update() {
       SetContentBoxSize(content_, placedWidth_, placedHeight_);
     }
   }
-  if (!placed_ || placedLeft_ != w.Left() || placedTop_ != w.Top()) {
+  bool comingOnScreen = w.Visible() && !shown_;
+  if (!placed_ || comingOnScreen || placedLeft_ != w.Left() || placedTop_ != w.Top()) {
     placed_ = true;
     placedLeft_ = w.Left();
     placedTop_ = w.Top();
     GdkRectangle screen = MainScreenArea();
-    gtk_window_move(Toplevel(), screen.x + placedLeft_, screen.y + placedTop_);
+    int x = screen.x + placedLeft_, y = screen.y + placedTop_;
+    gtk_window_move(Toplevel(), x, y);
+    // Some window managers leave a hidden window where its frame was, a title bar higher, while
+    // GTK still counts it at the place it asked for last and would not ask again: the window
+    // would creep up at each showing. So a window coming on screen is put in place directly.
+    GdkWindow *own = gtk_widget_get_window(toplevel_);
+    if (comingOnScreen && own) gdk_window_move(own, x, y);
   }
   if (w.Visible() && !shown_) {
     shown_ = true;
