@@ -6,7 +6,7 @@ packages=(
   cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libgtk-3-dev libkeybinder-3.0-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick metacity
 )
 
 missing=()

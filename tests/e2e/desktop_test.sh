@@ -4,14 +4,16 @@
 # preferences editor and its text prompt, the About box from the menu, another application taking
 # the front, and a second instance that cannot have the hot key.
 #
-#   desktop_test.sh TOVRA OUT_DIR
+#   desktop_test.sh TOVRA OUT_DIR [WINDOW_MANAGER]
 #
 # OUT_DIR gets desktop-test.log, Tovra's own log, and the screenshots search-window.png and
-# completion-dialog.png.
+# completion-dialog.png. With WINDOW_MANAGER (a program such as metacity) the same runs under
+# that window manager, with its frames, placement and focus rules.
 set -uo pipefail
 
 tovra=$1
 out=$2
+window_manager=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/desktop_lib.sh"
 
@@ -25,8 +27,8 @@ mkdir -p "$out/bin" "$out/config" "$out/config-second"
 log="$out/desktop-test.log"
 : >"$log"
 
-tovra_pid="" second_pid="" other_pid="" XVFB_PID=""
-cleanup() { stop_processes "$tovra_pid" "$second_pid" "$other_pid" "$XVFB_PID"; }
+tovra_pid="" second_pid="" other_pid="" wm_pid="" XVFB_PID=""
+cleanup() { stop_processes "$tovra_pid" "$second_pid" "$other_pid" "$wm_pid" "$XVFB_PID"; }
 trap cleanup EXIT
 
 note() { echo "$*" | tee -a "$log"; }
@@ -59,6 +61,13 @@ export PATH="$out/bin:$PATH"
 
 start_xvfb "${screen_width}x${screen_height}" || fail "Xvfb did not start"
 note "display $DISPLAY"
+if [ -n "$window_manager" ]; then
+  "$window_manager" >"$out/window-manager.log" 2>&1 &
+  wm_pid=$!
+  wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+  wait_until 10 wm_running || fail "$window_manager did not start"
+  note "window manager $window_manager"
+fi
 
 XDG_CONFIG_HOME="$out/config" "$tovra" >"$out/tovra.log" 2>&1 &
 tovra_pid=$!
@@ -129,7 +138,10 @@ pass "Escape hides the search window"
 xdotool key F3
 wait_until 3 search_up || fail "F3 did not bring the search window back"
 line_is_empty || fail "the search line is not empty after F3"
-pass "F3 shows the window again with an empty line"
+read -r x y _ < <(window_box "$search")
+[ "$x" = "$expected_x" ] && [ "$y" = "$expected_y" ] ||
+  fail "shown again, the search window is at $x,$y; expected $expected_x,$expected_y"
+pass "F3 shows the window again, centred where it was, with an empty line"
 
 # Dragged by hand, the search window is where the completion dialog opens beside.
 xdotool windowmove "$search" 200 150
