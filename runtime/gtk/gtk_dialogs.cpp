@@ -8,6 +8,8 @@ namespace {
 
 enum Answer { kAction = 0, kCancel = 1, kAlternate = 2 };
 
+GtkWindow *waitingAlert = nullptr;
+
 int RunAndDestroy(GtkWidget *dialog, GtkWindow *parent) {
   // Where no window manager places it, an alert still comes up in the middle, not in a corner.
   gtk_window_set_position(GTK_WINDOW(dialog), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
@@ -15,12 +17,17 @@ int RunAndDestroy(GtkWidget *dialog, GtkWindow *parent) {
   // hand it over: its keys would otherwise go to a window its modality shuts out.
   gtk_widget_show(dialog);
   gtk_window_present(GTK_WINDOW(dialog));
+  GtkWindow *outer = waitingAlert;
+  waitingAlert = GTK_WINDOW(dialog);
   int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  waitingAlert = outer;
   gtk_widget_destroy(dialog);
   return response;
 }
 
 }  // namespace
+
+GtkWindow *WaitingAlert() { return waitingAlert; }
 
 void RunMessageBox(GtkWindow *parent, const String &text) {
   GtkWidget *box = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, GTK_MESSAGE_OTHER, GTK_BUTTONS_OK,

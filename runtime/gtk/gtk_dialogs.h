@@ -11,5 +11,7 @@ namespace rt::gtk {
 void RunMessageBox(GtkWindow *parent, const String &text);
 // 0 for the action button, 1 for cancel, 2 for the alternate action.
 int RunMessageDialog(GtkWindow *parent, const MessageDialog &dialog);
+// The message box or dialog that waits for its answer now, if any.
+GtkWindow *WaitingAlert();
 
 }  // namespace rt::gtk

@@ -1,5 +1,6 @@
 #include <keybinder.h>
 
+#include "runtime/gtk/gtk_dialogs.h"
 #include "runtime/gtk/hot_keys.h"
 #include "runtime/gtk/mac_key_codes.h"
 
@@ -33,7 +34,15 @@ void HotKeys::Unregister(int handle) {
 void HotKeys::OnPressed(const char *, void *data) {
   auto *binding = static_cast<Binding *>(data);
   // The press's time is known only now; the window it brings up is presented later.
-  binding->owner->focus_.HotKeyPressed(keybinder_get_current_event_time());
+  uint32_t time = keybinder_get_current_event_time();
+  // A message box that waits for its answer holds the application: the press brings it
+  // forward, as it does a waiting dialog, rather than waiting to toggle the search window
+  // once the box is answered.
+  if (GtkWindow *alert = WaitingAlert()) {
+    gtk_window_present_with_time(alert, time);
+    return;
+  }
+  binding->owner->focus_.HotKeyPressed(time);
   std::function<void()> pressed = binding->pressed;
   binding->owner->gate_.Run(pressed);
 }
