@@ -16,6 +16,8 @@ WindowView::WindowView(std::shared_ptr<Window> window, CoreGate &gate, FocusTrac
                                                                  : GDK_WINDOW_TYPE_HINT_DIALOG);
   gtk_window_set_resizable(top, w.Resizable);
   gtk_window_set_deletable(top, w.CloseButton);
+  // An empty title stays empty; left unset, GTK would show the program's name.
+  gtk_window_set_title(top, "");
   // Left and Top place the window's own area, not the window manager's frame around it, as a
   // window's position names its content on the Mac.
   gtk_window_set_gravity(top, GDK_GRAVITY_STATIC);
