@@ -1,5 +1,7 @@
 #include "runtime/core/window.h"
 
+#include <algorithm>
+
 #include "runtime/core/runtime.h"
 #include "runtime/core/window_list.h"
 
@@ -10,9 +12,10 @@ void Window::Construct() {
   CreateControls();
   AddMenuHandlers();
   ScreenSize screen = CurrentBackend().MainScreen();
-  // Placement 0: the framework centres a new window on the main screen.
-  left_ = (screen.width - width_) / 2;
-  top_ = (screen.height - height_) / 2;
+  // Placement 0: the framework centres a new window on the main screen. On a screen smaller than
+  // the window its top left corner stays on screen, where the title and the first controls are.
+  left_ = std::max(0, (screen.width - width_) / 2);
+  top_ = std::max(0, (screen.height - height_) / 2);
   open_ = true;
   for (const auto &c : controls_) {
     if (!focused_ && c->TakesFocus() && Shows(*c)) focused_ = c.get();

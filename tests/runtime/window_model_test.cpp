@@ -88,6 +88,16 @@ TEST_F(WindowModel, ActivationMovesSynchronouslyInOrder) {
   EXPECT_EQ(log, (std::vector<std::string>{"A.Activate"}));
 }
 
+TEST_F(WindowModel, NewWindowIsCentredButKeepsItsCornerOnASmallScreen) {
+  auto centred = Make("a");
+  EXPECT_EQ(centred->Left(), (1024 - centred->Width()) / 2);
+  EXPECT_EQ(centred->Top(), (768 - centred->Height()) / 2);
+  backend.SetScreen({centred->Width() - 40, centred->Height() - 30});
+  auto cornered = Make("b");
+  EXPECT_EQ(cornered->Left(), 0);
+  EXPECT_EQ(cornered->Top(), 0);
+}
+
 TEST_F(WindowModel, ShowModalReturnsAfterTheWindowClosed) {
   auto a = Make("A");
   backend.QueueModalReaction([](rt::Window &w) { w.Close(); });
