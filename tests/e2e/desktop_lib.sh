@@ -6,7 +6,9 @@ start_xvfb() {
   local size=$1 fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  # -noreset: the server would otherwise reset each time its last client left, and a client
+  # connecting meanwhile (a window manager, Tovra) would be turned away.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   if ! read -r -t 10 number <"$fifo"; then
