@@ -130,9 +130,13 @@ std::optional<std::string> PathOf(uint32_t mountID, uint64_t inode, unsigned ino
     return seen->second;
   }
   // Not seen by this copy: walk the mount breadth first, without leaving it, so the shallow
-  // folders where files are usually kept are found soon.
+  // folders where files are usually kept are found soon. The walk has a budget: a reference to a
+  // file that is not there (or made up by a caller) must not hold the program up for the time a
+  // whole disk takes to list.
+  constexpr size_t kMostEntries = 50000;
+  size_t examined = 0;
   std::deque<std::string> folders = {mount->point};
-  while (!folders.empty()) {
+  while (!folders.empty() && examined < kMostEntries) {
     const std::string folder = folders.front();
     folders.pop_front();
     if (Matches(folder, mount->device, inode, mask)) {
@@ -147,6 +151,9 @@ std::optional<std::string> PathOf(uint32_t mountID, uint64_t inode, unsigned ino
       const std::string name = entry->d_name;
       if (name == "." || name == "..") {
         continue;
+      }
+      if (++examined > kMostEntries) {
+        break;
       }
       const std::string path = (folder == "/" ? "" : folder) + "/" + name;
       struct stat info {};

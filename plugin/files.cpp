@@ -171,7 +171,7 @@ HostObject NewFolderItemFSRefNameQRV(HostObject fsref, HostString name) {
     }
     const std::string_view bytes = StringBytes(utf16);
     uniName.length = static_cast<uint16_t>(std::min<size_t>(bytes.size() / 2, 255));
-    std::memcpy(uniName.unicode, bytes.data(), uniName.length * 2u);
+    if (uniName.length != 0) std::memcpy(uniName.unicode, bytes.data(), uniName.length * 2u);
     HostUnlockString(utf16);
   }
   return NewFolderItemFSRefQRV(fsref);

@@ -96,7 +96,7 @@ void SetFontName(HostObject run, HostString name) {
   const std::string_view text = StringBytes(name);
   platform::Str255 pascal{};
   pascal[0] = static_cast<unsigned char>(std::min<size_t>(text.size(), 255));
-  std::memcpy(pascal + 1, text.data(), pascal[0]);
+  if (pascal[0] != 0) std::memcpy(pascal + 1, text.data(), pascal[0]);
   int16_t familyID = 0;
   platform::GetFNum(pascal, &familyID);
   SetInt32(run, kFontID, familyID);

@@ -31,7 +31,8 @@ PluginClassRecord folderItemClass = {
 
 // File references name files by absolute paths; "a/b/" and "a/./b" are the item "a/b".
 std::string AbsolutePath(const std::filesystem::path &path) {
-  std::filesystem::path full = std::filesystem::absolute(path).lexically_normal();
+  std::error_code error;  // an empty path has no absolute form; it stays empty
+  std::filesystem::path full = std::filesystem::absolute(path, error).lexically_normal();
   if (!full.has_filename() && full != full.root_path()) full = full.parent_path();
   return full.string();
 }

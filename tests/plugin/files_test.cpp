@@ -144,10 +144,14 @@ TEST_F(Files, FSRefMakesTheItemFromItsParentAndARootFromItsSpec) {
   HostObject named = fromRefAndName(ref, name);
   EXPECT_EQ(host.FolderItemPath(named), host.FolderItemPath(again));
   EXPECT_EQ(fromRefAndName(nullptr, name), nullptr);
-  for (HostObject o : {item, ref, again, root, rootRef, rootAgain, named}) {
+  HostString empty = host.MakeString("");
+  HostObject emptyNamed = fromRefAndName(ref, empty);
+  EXPECT_EQ(host.FolderItemPath(emptyNamed), host.FolderItemPath(again)) << "an empty name is no name";
+  for (HostObject o : {item, ref, again, root, rootRef, rootAgain, named, emptyNamed}) {
     host.ReleaseObject(o);
   }
   host.Release(name);
+  host.Release(empty);
 }
 
 TEST_F(Files, DataForkOpenForWritingElsewhereIsSeenAndAClosedOneIsLeftClosed) {

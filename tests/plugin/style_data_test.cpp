@@ -206,6 +206,11 @@ TEST_F(StyleData, FontSettersLookEachOtherUp) {
   EXPECT_EQ(StringField(run, 28), name);
   EXPECT_EQ(Host::StringReferences(name), 2u);
 
+  HostString empty = host.MakeString("");
+  Set<HostString>(run, "FontName", empty);
+  EXPECT_EQ(Integer(run, 20), 0) << "no font has the empty name";
+  host.Release(empty);
+
   host.Field<unsigned char>(run, kRun, 64) = 0;
   Set<HostString>(run, "FontName", nullptr);
   EXPECT_EQ(Integer(run, 20), 0);
