@@ -28,8 +28,8 @@ void App::Event_Open() {
   eventHandler = std::make_shared<HotKeyEventHandler>();
   eventHandler->Listen();
   SetupHotkey();
-  // Reported once, here; the application runs on without a hot key and retries nothing.
-  if (rt::Deref(HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
+  // The application runs on without a hot key and retries nothing.
+  ReportRefusedHotkey();
 }
 
 void App::Event_EnableMenuItems() {

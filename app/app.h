@@ -25,6 +25,8 @@ class App : public rt::Application {
   void Event_EnableMenuItems() override;
   bool _FileAboutTovra_Action();
   void SetupHotkey();
+  // Shows "The Hotkey could not be registered!" when the last SetupHotkey was refused.
+  void ReportRefusedHotkey() const;
 };
 
 namespace the {

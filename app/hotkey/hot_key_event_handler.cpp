@@ -4,7 +4,6 @@
 
 #include "app/windows/main_window.h"
 #include "runtime/core/clipboard.h"  // rt::Screen
-#include "runtime/core/window_list.h"
 
 namespace tovra {
 namespace {
@@ -33,13 +32,6 @@ void HotKeyEventHandler::RaiseHostEvent(std::string_view event, intptr_t a, intp
 void HotKeyEventHandler::Event_HotKeyPressed(int32_t a, int32_t b) {
   (void)a;
   (void)b;
-  // A dialog waiting for its answer keeps the keyboard; the press brings it forward rather than
-  // putting the search window over it, where typing would reach the hidden dialog.
-  if (std::shared_ptr<rt::Window> dialog = rt::FrontModalWindow()) {
-    dialog->Show();
-    BringApplicationToFront();
-    return;
-  }
   std::shared_ptr<MainWindow> window = the::MainWindow();
   if (window->Visible()) {
     window->Hide();
@@ -51,10 +43,6 @@ void HotKeyEventHandler::Event_HotKeyPressed(int32_t a, int32_t b) {
   window->SetTop(ToInteger(static_cast<double>(screen.height - window->Height()) * 0.5));
   window->Show();
   window->SetFocus();
-  BringApplicationToFront();
-}
-
-void HotKeyEventHandler::BringApplicationToFront() {
   // The runtime's application object has no host record; the property is the whole process's.
   PluginFunction<void (*)(HostObject, bool)>(kApplicationFrontmostSet)(nullptr, true);
 }

@@ -21,15 +21,13 @@ class HotKeyEventHandler : public rt::HostEventSink {
   // Inherited: from now on each press of the application's hot key raises HotKeyPressed.
   void Listen();
 
-  // Toggles the search window, or brings forward a dialog that waits for its answer; both
-  // integers are ignored.
+  // Toggles the search window; both integers are ignored.
   void Event_HotKeyPressed(int32_t a, int32_t b);
 
   HostObjectRecord *Object() const { return base_.Get(); }
 
  private:
   void RaiseHostEvent(std::string_view event, intptr_t a, intptr_t b) override;
-  static void BringApplicationToFront();
 
   PluginObject base_;
 };

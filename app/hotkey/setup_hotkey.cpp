@@ -1,11 +1,12 @@
 // App.SetupHotkey: registers the stored hot key. It looks at no result; its callers, the start-up
-// and the editor's Done, read LastError themselves.
+// and the editor's Done, report a refusal with ReportRefusedHotkey.
 #include "app/app.h"
 #include "app/hotkey/carbon_hot_key.h"
 #include "app/hotkey/key_names.h"
 #include "app/plugin_entries.h"
 #include "app/store/preferences.h"
 #include "runtime/core/errors.h"
+#include "runtime/core/runtime.h"
 
 namespace tovra {
 namespace {
@@ -23,6 +24,10 @@ void App::SetupHotkey() {
   intptr_t signature =
       PluginFunction<intptr_t (*)(HostString)>(kOSTypeFromString)(rt::String("QRVG").Record());
   HotKeyRef->AddKey(keyCode, mask, signature, kHotKeyId);
+}
+
+void App::ReportRefusedHotkey() const {
+  if (rt::Deref(HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
 }
 
 }  // namespace tovra

@@ -1,7 +1,6 @@
 #include "app/windows/preferences_window.h"
 
 #include "app/app.h"
-#include "app/hotkey/carbon_hot_key.h"
 #include "app/store/preferences.h"
 #include "runtime/core/errors.h"
 #include "runtime/core/runtime.h"
@@ -146,7 +145,7 @@ void PreferencesWindow::DoneButton_Action() {
   // without its hot key the application cannot be reached.
   if (!originalPreferences->SavePreferences()) rt::MsgBox("The Tovra preferences could not be saved");
   the::App()->SetupHotkey();
-  if (rt::Deref(the::App()->HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
+  the::App()->ReportRefusedHotkey();
   Close();
 }
 

@@ -1,5 +1,6 @@
 #include "runtime/core/dispatch.h"
 
+#include <optional>
 #include <utility>
 
 #include "runtime/core/application.h"
@@ -12,12 +13,21 @@
 namespace rt {
 namespace {
 
-bool IsStandardEditItem(const String &name) {
-  for (const char *n : {"EditUndo", "EditCut", "EditCopy", "EditPaste", "EditClear", "EditSelectAll"}) {
-    if (name == String(n)) return true;
+// The Edit menu's standard items that act on a text field; Undo, the other one, has nothing to
+// undo here.
+constexpr std::pair<const char *, EditCommand> kEditItems[] = {
+    {"EditCut", EditCommand::kCut},     {"EditCopy", EditCommand::kCopy},
+    {"EditPaste", EditCommand::kPaste}, {"EditClear", EditCommand::kClear},
+    {"EditSelectAll", EditCommand::kSelectAll}};
+
+std::optional<EditCommand> EditCommandOf(const String &name) {
+  for (const auto &[itemName, command] : kEditItems) {
+    if (name == String(itemName)) return command;
   }
-  return false;
+  return std::nullopt;
 }
+
+bool IsStandardEditItem(const String &name) { return name == String("EditUndo") || EditCommandOf(name); }
 
 EditField *FocusedEditField(Window *w) {
   if (!w || !w->FocusedControl()) return nullptr;
@@ -33,28 +43,31 @@ bool DefaultAction(const MenuItem &item, Window *front) {
   }
   EditField *field = FocusedEditField(front);
   if (!field) return false;
-  static const std::pair<const char *, EditCommand> kNativeCommands[] = {
-      {"EditCut", EditCommand::kCut},     {"EditCopy", EditCommand::kCopy},
-      {"EditPaste", EditCommand::kPaste}, {"EditClear", EditCommand::kClear},
-      {"EditSelectAll", EditCommand::kSelectAll}};
-  for (const auto &[name, command] : kNativeCommands) {
-    if (item.Name == String(name) && CurrentBackend().EditNatively(*field, command)) return true;
+  if (item.Name == String("EditUndo")) return true;
+  std::optional<EditCommand> command = EditCommandOf(item.Name);
+  if (!command) return false;
+  if (CurrentBackend().EditNatively(*field, *command)) return true;
+  // Without the platform's field there is no selection: the command acts on the whole text.
+  switch (*command) {
+    case EditCommand::kPaste: {
+      Clipboard c;
+      if (c.TextAvailable()) field->SetText(field->Text() + c.Text());
+      break;
+    }
+    case EditCommand::kCopy:
+      Clipboard().SetText(field->Text());
+      break;
+    case EditCommand::kCut:
+      Clipboard().SetText(field->Text());
+      field->SetText(String(""));
+      break;
+    case EditCommand::kClear:
+      field->SetText(String(""));
+      break;
+    case EditCommand::kSelectAll:
+      break;
   }
-  if (item.Name == String("EditPaste")) {
-    Clipboard c;
-    if (c.TextAvailable()) field->SetText(field->Text() + c.Text());
-    return true;
-  }
-  if (item.Name == String("EditCopy") || item.Name == String("EditCut")) {
-    Clipboard().SetText(field->Text());
-    if (item.Name == String("EditCut")) field->SetText(String(""));
-    return true;
-  }
-  if (item.Name == String("EditClear")) {
-    field->SetText(String(""));
-    return true;
-  }
-  return item.Name == String("EditSelectAll") || item.Name == String("EditUndo");
+  return true;
 }
 
 void EnableDefaults(MenuItem &menu, Window *front, const Application *app) {

@@ -31,15 +31,6 @@ std::shared_ptr<BinaryStream> BinaryStream::ForReplacing(fs::path target) {
 // A stream dropped without Close was interrupted: its file is not put in place.
 BinaryStream::~BinaryStream() = default;
 
-static uint32_t Assemble(std::string_view b, bool little) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < b.size(); ++i) {
-    size_t k = little ? b.size() - 1 - i : i;
-    v = v << 8 | static_cast<unsigned char>(b[k]);
-  }
-  return v;
-}
-
 int32_t BinaryStream::ReadLong() {
   std::string_view b = Take(4);
   return b.size() == 4 ? static_cast<int32_t>(Assemble(b, littleEndian)) : 0;

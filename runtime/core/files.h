@@ -29,9 +29,7 @@ class BinaryStream {
   int16_t ReadShort();
   uint16_t ReadUInt16() {
     std::string_view b = Take(2);
-    if (b.size() != 2) return 0;
-    auto first = static_cast<unsigned char>(b[0]), second = static_cast<unsigned char>(b[1]);
-    return static_cast<uint16_t>(littleEndian ? second << 8 | first : first << 8 | second);
+    return b.size() == 2 ? static_cast<uint16_t>(Assemble(b, littleEndian)) : 0;
   }
   uint8_t ReadByte() {
     std::string_view b = Take(1);
@@ -60,6 +58,13 @@ class BinaryStream {
 
  private:
   BinaryStream() = default;
+  static uint32_t Assemble(std::string_view b, bool little) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < b.size(); ++i) {
+      v = v << 8 | static_cast<unsigned char>(b[little ? b.size() - 1 - i : i]);
+    }
+    return v;
+  }
   // The next `count` bytes, or all that is left when fewer are.
   std::string_view Take(size_t count) {
     size_t left = position_ < bytes_.size() ? bytes_.size() - position_ : 0;

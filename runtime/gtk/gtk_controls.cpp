@@ -106,8 +106,6 @@ class EditFieldView : public ControlView {
   }
 
   bool Edit(EditCommand command) override {
-    GtkClipboard *clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
-    bool editable = !field_.ReadOnly;
     if (!field_.MultiLine) {
       GtkEditable *entry = GTK_EDITABLE(FocusWidget());
       switch (command) {
@@ -120,6 +118,8 @@ class EditFieldView : public ControlView {
       return true;
     }
     GtkTextBuffer *buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(FocusWidget()));
+    GtkClipboard *clipboard = gtk_clipboard_get(GDK_SELECTION_CLIPBOARD);
+    bool editable = !field_.ReadOnly;
     switch (command) {
       case EditCommand::kCut: gtk_text_buffer_cut_clipboard(buffer, clipboard, editable); break;
       case EditCommand::kCopy: gtk_text_buffer_copy_clipboard(buffer, clipboard); break;

@@ -6,6 +6,8 @@
 #include "abi/host_abi.h"
 #include "runtime/core/host_objects.h"
 #include "runtime/core/runtime.h"
+#include "runtime/core/window.h"
+#include "runtime/core/window_list.h"
 
 namespace rt::vendor {
 namespace {
@@ -44,6 +46,13 @@ void Destructor(HostObject object) {
 void Listen(HostObject object) { DataOf(object).listening = true; }
 
 void DeliverHotKeyPressed(intptr_t signature, intptr_t id) {
+  // A modal window waiting for its answer holds the application and the keyboard: the press
+  // brings it forward instead of reaching the listeners, which would put a window over it.
+  if (std::shared_ptr<Window> dialog = FrontModalWindow()) {
+    dialog->Show();
+    CurrentBackend().ApplicationToFront();
+    return;
+  }
   // Each listener is held for the round, so one whose handler drops another finds it gone
   // (destroyed, out of the list) rather than freed.
   std::vector<HostObjectRecord *> listeners;
