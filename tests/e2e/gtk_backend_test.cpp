@@ -1,11 +1,24 @@
 // The desktop backend's translations, which need no display: hot keys into keybinder
 // accelerators, GDK keys into the core's key texts, menu texts into GTK mnemonic labels, strings
-// into text GTK can show.
+// into text GTK can show. Then the backend on an X server of its own (on_private_display.sh):
+// keyboard order, control sizes, dialog icons and hot keys the server keeps.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/store/preferences.h"
+#include "app/windows/preferences_window.h"
+#include "runtime/core/runtime.h"
 #include "runtime/core/string.h"
+#include "runtime/core/window_list.h"
 #include "runtime/gtk/display_text.h"
+#include "runtime/gtk/gtk_backend.h"
+#include "runtime/gtk/gtk_dialogs.h"
 #include "runtime/gtk/key_text.h"
 #include "runtime/gtk/mac_key_codes.h"
 #include "runtime/gtk/menu_bar_view.h"
@@ -93,6 +106,135 @@ TEST(DisplayText, BrokenBytesShowAsReplacementAndOtherEncodingsAsUtf8) {
             "q\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(DisplayText(rt::String(std::string_view("caf\x8E", 4), rt::kEncodingMacRoman)), "caf\xC3\xA9");
   EXPECT_EQ(DisplayText(rt::String()), "");
+}
+
+// The backend on the private display, opened once for the process. Without one these cases
+// skip: they grab keys and put windows on the display.
+class OnDisplay : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static rt::GtkBackend *opened = [] {
+      if (!std::getenv("TOVRA_PRIVATE_DISPLAY")) return static_cast<rt::GtkBackend *>(nullptr);
+      int argc = 0;
+      char **argv = nullptr;
+      rt::GtkBackend *backend = rt::GtkBackend::Open(&argc, &argv).release();
+      if (backend) rt::RuntimeInit(*backend);
+      return backend;
+    }();
+    backend = opened;
+  }
+
+  void SetUp() override {
+    if (!backend) GTEST_SKIP() << "needs an X server of its own (on_private_display.sh)";
+  }
+
+  void TearDown() override {
+    if (!backend) return;
+    while (!rt::OpenWindows().empty()) rt::OpenWindows().front()->Close();
+    RunUntil([] { return false; }, 50);
+  }
+
+  // Runs the GTK loop until `done` holds; false when `milliseconds` pass first.
+  static bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      while (gtk_events_pending()) gtk_main_iteration();
+      g_usleep(1000);
+    }
+    return true;
+  }
+
+  static GtkWindow *ToplevelTitled(const char *title) {
+    GList *all = gtk_window_list_toplevels();
+    GtkWindow *found = nullptr;
+    for (GList *w = all; w && !found; w = w->next) {
+      const char *shown = gtk_window_get_title(GTK_WINDOW(w->data));
+      if (shown && std::string(shown) == title && gtk_widget_get_visible(GTK_WIDGET(w->data))) {
+        found = GTK_WINDOW(w->data);
+      }
+    }
+    g_list_free(all);
+    return found;
+  }
+
+  // An editor on a store with the built-in searches, its first search selected, on screen.
+  std::shared_ptr<tovra::PreferencesWindow> OpenEditor() {
+    auto prefs = std::make_shared<tovra::Preferences>();
+    prefs->AddDefaultSearches();
+    auto editor = rt::Window::Create<tovra::PreferencesWindow>();
+    editor->SetPreferences(prefs);
+    editor->ListOfSearches->SetListIndex(0);
+    EXPECT_TRUE(RunUntil([] {
+      GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+      return top && gtk_widget_get_mapped(GTK_WIDGET(top));
+    }));
+    RunUntil([] { return false; }, 100);
+    return editor;
+  }
+
+  // A key press as the X server would deliver it to the window.
+  static void PressKey(GtkWindow *window, guint keyval, GdkModifierType state) {
+    GdkEvent *event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(window))));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    event->key.state = state;
+    GdkKeymapKey *keys = nullptr;
+    gint count = 0;
+    guint typed = keyval == GDK_KEY_ISO_Left_Tab ? GDK_KEY_Tab : keyval;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), typed, &keys, &count) && count > 0) {
+      event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    }
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    RunUntil([] { return false; }, 20);
+  }
+
+  // The names of the controls the focus goes to in `presses` presses of Tab (Shift+Tab).
+  static std::vector<std::string> FocusWalk(rt::Window &window, int presses, bool backwards) {
+    GtkWindow *top = ToplevelTitled(window.Title.ToStd().c_str());
+    std::vector<std::string> names;
+    for (int i = 0; i < presses; ++i) {
+      PressKey(top, backwards ? GDK_KEY_ISO_Left_Tab : GDK_KEY_Tab, backwards ? GDK_SHIFT_MASK : GdkModifierType(0));
+      rt::Control *focused = window.FocusedControl();
+      names.push_back(focused ? focused->Name.ToStd() : "(none)");
+    }
+    return names;
+  }
+
+  static rt::GtkBackend *backend;
+};
+
+rt::GtkBackend *OnDisplay::backend = nullptr;
+
+using ServerKeptHotKey = OnDisplay;
+
+// Ctrl+Alt with F1 to F12 switches terminals: the server's keymap keeps it, with Super or without.
+TEST_F(ServerKeptHotKey, CombinationTheServerActsOnIsRefused) {
+  constexpr uint32_t kF1ToF12[] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
+  constexpr uint32_t kOptionCommandControl = 0x1900, kOptionControl = 0x1800;
+  for (uint32_t key : kF1ToF12) {
+    EXPECT_EQ(backend->RegisterHotKey(key, kOptionCommandControl, [] {}), 0) << "key code " << key;
+    EXPECT_EQ(backend->RegisterHotKey(key, kOptionControl, [] {}), 0) << "key code " << key;
+  }
+}
+
+TEST_F(ServerKeptHotKey, OtherCombinationsOfTheSameKeysAreRegistered) {
+  constexpr uint32_t kF1 = 122, kF6 = 97;
+  const std::pair<uint32_t, uint32_t> keys[] = {
+      {kF6, 0x1B00},  // Shift-Option-Command-Control: shifted, the key is F6 again
+      {kF1, 0x900},   // Option-Command
+      {kF1, 0x1100},  // Command-Control
+  };
+  for (const auto &[key, mask] : keys) {
+    int handle = backend->RegisterHotKey(key, mask, [] {});
+    EXPECT_NE(handle, 0) << "key code " << key << " mask " << mask;
+    backend->UnregisterHotKey(handle);
+  }
 }
 
 }  // namespace
