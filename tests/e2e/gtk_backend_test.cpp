@@ -211,6 +211,32 @@ class OnDisplay : public ::testing::Test {
 
 rt::GtkBackend *OnDisplay::backend = nullptr;
 
+using KeyboardOrder = OnDisplay;
+
+TEST_F(KeyboardOrder, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
+  auto editor = OpenEditor();
+  ASSERT_EQ(editor->FocusedControl(), editor->ListOfSearches.get());
+  EXPECT_EQ(FocusWalk(*editor, 8, false),
+            (std::vector<std::string>{"NewSearchButton", "RemoveSearchButton", "SearchText", "RenameSearchButton",
+                                      "DoneButton", "CancelButton", "DefaultsButton", "ListOfSearches"}));
+  EXPECT_EQ(FocusWalk(*editor, 3, true),
+            (std::vector<std::string>{"DefaultsButton", "CancelButton", "DoneButton"}));
+
+  editor->thePanel->SetValue(0);  // the Hot Key page
+  RunUntil([] { return false; }, 50);
+  EXPECT_EQ(FocusWalk(*editor, 4, false),
+            (std::vector<std::string>{"CancelButton", "DefaultsButton", "ModifierMenu", "HotKeyMenu"}));
+}
+
+TEST_F(KeyboardOrder, DisabledControlsArePassedOver) {
+  auto editor = OpenEditor();
+  editor->ListOfSearches->SetListIndex(-1);  // Remove, the template and Rename go grey
+  RunUntil([] { return false; }, 50);
+  EXPECT_EQ(FocusWalk(*editor, 5, false),
+            (std::vector<std::string>{"NewSearchButton", "DoneButton", "CancelButton", "DefaultsButton",
+                                      "ListOfSearches"}));
+}
+
 using ServerKeptHotKey = OnDisplay;
 
 // Ctrl+Alt with F1 to F12 switches terminals: the server's keymap keeps it, with Super or without.
