@@ -237,6 +237,75 @@ TEST_F(KeyboardOrder, DisabledControlsArePassedOver) {
                                       "ListOfSearches"}));
 }
 
+using ControlSize = OnDisplay;
+
+// Each control the window shows, as GTK placed it, beside its layout.
+TEST_F(ControlSize, EveryControlOfTheEditorKeepsItsLaidOutSize) {
+  auto editor = OpenEditor();
+  editor->ModifierMenu->SetListIndex(12);  // "Shift-Option-Command-Control", the longest row
+  for (int page : {0, 1}) {
+    editor->thePanel->SetValue(page);
+    RunUntil([] { return false; }, 100);
+    for (const auto &control : editor->Controls()) {
+      if (!editor->Shows(*control)) continue;
+      GtkWidget *widget = nullptr;
+      GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+      std::function<void(GtkWidget *)> find = [&](GtkWidget *w) {
+        GtkWidget *parent = gtk_widget_get_parent(w);
+        if (GTK_IS_FIXED(parent)) {
+          int x = 0, y = 0;
+          gtk_container_child_get(GTK_CONTAINER(parent), w, "x", &x, "y", &y, nullptr);
+          if (x == control->Left && y == control->Top && gtk_widget_get_visible(w)) widget = w;
+        }
+        if (GTK_IS_CONTAINER(w) && !widget) {
+          GList *children = gtk_container_get_children(GTK_CONTAINER(w));
+          for (GList *c = children; c && !widget; c = c->next) find(GTK_WIDGET(c->data));
+          g_list_free(children);
+        }
+      };
+      find(GTK_WIDGET(top));
+      ASSERT_NE(widget, nullptr) << control->Name.ToStd();
+      EXPECT_EQ(gtk_widget_get_allocated_width(widget), control->Width)
+          << control->Name.ToStd() << " on page " << page;
+      EXPECT_EQ(gtk_widget_get_allocated_height(widget), control->Height)
+          << control->Name.ToStd() << " on page " << page;
+    }
+  }
+}
+
+using MessageDialogIcon = OnDisplay;
+
+TEST_F(MessageDialogIcon, DefaultsQuestionShowsTheCautionIcon) {
+  auto editor = OpenEditor();
+  struct Seen {
+    bool warning = false;
+  } seen;
+  g_timeout_add(
+      200,
+      [](gpointer data) -> gboolean {
+        GtkWindow *alert = rt::gtk::WaitingAlert();
+        if (!alert) return G_SOURCE_CONTINUE;
+        std::function<void(GtkWidget *)> look = [&](GtkWidget *w) {
+          if (GTK_IS_IMAGE(w) && gtk_widget_is_visible(w)) {
+            const char *name = nullptr;
+            gtk_image_get_icon_name(GTK_IMAGE(w), &name, nullptr);
+            if (name && std::string(name) == "dialog-warning" &&
+                gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), name)) {
+              static_cast<Seen *>(data)->warning = true;
+            }
+          }
+          if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), [](GtkWidget *c, gpointer f) {
+              (*static_cast<std::function<void(GtkWidget *)> *>(f))(c); }, &look);
+        };
+        look(GTK_WIDGET(alert));
+        gtk_dialog_response(GTK_DIALOG(alert), 1);  // Cancel
+        return G_SOURCE_REMOVE;
+      },
+      &seen);
+  editor->DefaultsButton->Push();
+  EXPECT_TRUE(seen.warning);
+}
+
 using ServerKeptHotKey = OnDisplay;
 
 // Ctrl+Alt with F1 to F12 switches terminals: the server's keymap keeps it, with Super or without.
