@@ -131,7 +131,7 @@ class OnDisplay : public ::testing::Test {
   void TearDown() override {
     if (!backend) return;
     while (!rt::OpenWindows().empty()) rt::OpenWindows().front()->Close();
-    RunUntil([] { return false; }, 50);
+    Settle(50);
   }
 
   // Runs the GTK loop until `done` holds; false when `milliseconds` pass first.
@@ -143,6 +143,18 @@ class OnDisplay : public ::testing::Test {
       g_usleep(1000);
     }
     return true;
+  }
+
+  // Lets GTK and the core handle what comes in for `milliseconds`.
+  static void Settle(int milliseconds) { RunUntil([] { return false; }, milliseconds); }
+
+  // Calls `visit` on the widget and everything inside it.
+  static void ForEachWidget(GtkWidget *widget, const std::function<void(GtkWidget *)> &visit) {
+    visit(widget);
+    if (!GTK_IS_CONTAINER(widget)) return;
+    GList *children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList *c = children; c; c = c->next) ForEachWidget(GTK_WIDGET(c->data), visit);
+    g_list_free(children);
   }
 
   static GtkWindow *ToplevelTitled(const char *title) {
@@ -169,7 +181,7 @@ class OnDisplay : public ::testing::Test {
       GtkWindow *top = ToplevelTitled("Tovra! Preferences");
       return top && gtk_widget_get_mapped(GTK_WIDGET(top));
     }));
-    RunUntil([] { return false; }, 100);
+    Settle(100);
     return editor;
   }
 
@@ -184,14 +196,15 @@ class OnDisplay : public ::testing::Test {
     GdkKeymapKey *keys = nullptr;
     gint count = 0;
     guint typed = keyval == GDK_KEY_ISO_Left_Tab ? GDK_KEY_Tab : keyval;
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), typed, &keys, &count) && count > 0) {
+    GdkDisplay *display = gdk_display_get_default();
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), typed, &keys, &count) && count > 0) {
       event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
     }
     g_free(keys);
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
     gtk_main_do_event(event);
     gdk_event_free(event);
-    RunUntil([] { return false; }, 20);
+    Settle(20);
   }
 
   // The names of the controls the focus goes to in `presses` presses of Tab (Shift+Tab).
@@ -223,7 +236,7 @@ TEST_F(KeyboardOrder, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
             (std::vector<std::string>{"DefaultsButton", "CancelButton", "DoneButton"}));
 
   editor->thePanel->SetValue(0);  // the Hot Key page
-  RunUntil([] { return false; }, 50);
+  Settle(50);
   EXPECT_EQ(FocusWalk(*editor, 4, false),
             (std::vector<std::string>{"CancelButton", "DefaultsButton", "ModifierMenu", "HotKeyMenu"}));
 }
@@ -231,7 +244,7 @@ TEST_F(KeyboardOrder, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
 TEST_F(KeyboardOrder, DisabledControlsArePassedOver) {
   auto editor = OpenEditor();
   editor->ListOfSearches->SetListIndex(-1);  // Remove, the template and Rename go grey
-  RunUntil([] { return false; }, 50);
+  Settle(50);
   EXPECT_EQ(FocusWalk(*editor, 5, false),
             (std::vector<std::string>{"NewSearchButton", "DoneButton", "CancelButton", "DefaultsButton",
                                       "ListOfSearches"}));
@@ -243,31 +256,24 @@ using ControlSize = OnDisplay;
 TEST_F(ControlSize, EveryControlOfTheEditorKeepsItsLaidOutSize) {
   auto editor = OpenEditor();
   editor->ModifierMenu->SetListIndex(12);  // "Shift-Option-Command-Control", the longest row
+  GtkWidget *top = GTK_WIDGET(ToplevelTitled("Tovra! Preferences"));
   for (int page : {0, 1}) {
     editor->thePanel->SetValue(page);
-    RunUntil([] { return false; }, 100);
+    Settle(100);
     for (const auto &control : editor->Controls()) {
       if (!editor->Shows(*control)) continue;
-      GtkWidget *widget = nullptr;
-      GtkWindow *top = ToplevelTitled("Tovra! Preferences");
-      std::function<void(GtkWidget *)> find = [&](GtkWidget *w) {
+      GtkWidget *placed = nullptr;
+      ForEachWidget(top, [&](GtkWidget *w) {
         GtkWidget *parent = gtk_widget_get_parent(w);
-        if (GTK_IS_FIXED(parent)) {
-          int x = 0, y = 0;
-          gtk_container_child_get(GTK_CONTAINER(parent), w, "x", &x, "y", &y, nullptr);
-          if (x == control->Left && y == control->Top && gtk_widget_get_visible(w)) widget = w;
-        }
-        if (GTK_IS_CONTAINER(w) && !widget) {
-          GList *children = gtk_container_get_children(GTK_CONTAINER(w));
-          for (GList *c = children; c && !widget; c = c->next) find(GTK_WIDGET(c->data));
-          g_list_free(children);
-        }
-      };
-      find(GTK_WIDGET(top));
-      ASSERT_NE(widget, nullptr) << control->Name.ToStd();
-      EXPECT_EQ(gtk_widget_get_allocated_width(widget), control->Width)
+        if (!GTK_IS_FIXED(parent) || !gtk_widget_get_visible(w)) return;
+        int x = 0, y = 0;
+        gtk_container_child_get(GTK_CONTAINER(parent), w, "x", &x, "y", &y, nullptr);
+        if (x == control->Left && y == control->Top) placed = w;
+      });
+      ASSERT_NE(placed, nullptr) << control->Name.ToStd();
+      EXPECT_EQ(gtk_widget_get_allocated_width(placed), control->Width)
           << control->Name.ToStd() << " on page " << page;
-      EXPECT_EQ(gtk_widget_get_allocated_height(widget), control->Height)
+      EXPECT_EQ(gtk_widget_get_allocated_height(placed), control->Height)
           << control->Name.ToStd() << " on page " << page;
     }
   }
@@ -277,33 +283,28 @@ using MessageDialogIcon = OnDisplay;
 
 TEST_F(MessageDialogIcon, DefaultsQuestionShowsTheCautionIcon) {
   auto editor = OpenEditor();
-  struct Seen {
-    bool warning = false;
-  } seen;
+  bool cautionShown = false;
+  // Looks at the question while it waits for its answer, then answers Cancel.
   g_timeout_add(
-      200,
-      [](gpointer data) -> gboolean {
+      100,
+      [](gpointer shown) -> gboolean {
         GtkWindow *alert = rt::gtk::WaitingAlert();
         if (!alert) return G_SOURCE_CONTINUE;
-        std::function<void(GtkWidget *)> look = [&](GtkWidget *w) {
-          if (GTK_IS_IMAGE(w) && gtk_widget_is_visible(w)) {
-            const char *name = nullptr;
-            gtk_image_get_icon_name(GTK_IMAGE(w), &name, nullptr);
-            if (name && std::string(name) == "dialog-warning" &&
-                gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), name)) {
-              static_cast<Seen *>(data)->warning = true;
-            }
+        ForEachWidget(GTK_WIDGET(alert), [shown](GtkWidget *w) {
+          if (!GTK_IS_IMAGE(w) || !gtk_widget_is_visible(w)) return;
+          const char *name = nullptr;
+          gtk_image_get_icon_name(GTK_IMAGE(w), &name, nullptr);
+          if (name && std::string(name) == "dialog-warning" &&
+              gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), name)) {
+            *static_cast<bool *>(shown) = true;
           }
-          if (GTK_IS_CONTAINER(w)) gtk_container_forall(GTK_CONTAINER(w), [](GtkWidget *c, gpointer f) {
-              (*static_cast<std::function<void(GtkWidget *)> *>(f))(c); }, &look);
-        };
-        look(GTK_WIDGET(alert));
-        gtk_dialog_response(GTK_DIALOG(alert), 1);  // Cancel
+        });
+        gtk_dialog_response(GTK_DIALOG(alert), 1);
         return G_SOURCE_REMOVE;
       },
-      &seen);
+      &cautionShown);
   editor->DefaultsButton->Push();
-  EXPECT_TRUE(seen.warning);
+  EXPECT_TRUE(cautionShown);
 }
 
 using ServerKeptHotKey = OnDisplay;
