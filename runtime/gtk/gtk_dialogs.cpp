@@ -25,6 +25,18 @@ int RunAndDestroy(GtkWidget *dialog, GtkWindow *parent) {
   return response;
 }
 
+// GTK's message dialogs no longer draw the icon of their message type; the caution icon goes
+// before the text, where it stood.
+void ShowCautionIcon(GtkWidget *dialog) {
+  GtkWidget *row = gtk_widget_get_parent(gtk_message_dialog_get_message_area(GTK_MESSAGE_DIALOG(dialog)));
+  if (!GTK_IS_BOX(row)) return;
+  GtkWidget *icon = gtk_image_new_from_icon_name("dialog-warning", GTK_ICON_SIZE_DIALOG);
+  gtk_widget_set_valign(icon, GTK_ALIGN_START);
+  gtk_box_pack_start(GTK_BOX(row), icon, FALSE, FALSE, 0);
+  gtk_box_reorder_child(GTK_BOX(row), icon, 0);
+  gtk_widget_show(icon);
+}
+
 }  // namespace
 
 GtkWindow *WaitingAlert() { return waitingAlert; }
@@ -39,6 +51,7 @@ int RunMessageDialog(GtkWindow *parent, const MessageDialog &dialog) {
   GtkWidget *widget = gtk_message_dialog_new(parent, GTK_DIALOG_MODAL,
                                              dialog.Icon == 1 ? GTK_MESSAGE_WARNING : GTK_MESSAGE_OTHER,
                                              GTK_BUTTONS_NONE, "%s", DisplayText(dialog.Message).c_str());
+  if (dialog.Icon == 1) ShowCautionIcon(widget);
   if (!dialog.Title.IsEmpty()) gtk_window_set_title(GTK_WINDOW(widget), DisplayText(dialog.Title).c_str());
   if (!dialog.Explanation.IsEmpty()) {
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(widget), "%s",

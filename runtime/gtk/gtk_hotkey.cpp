@@ -3,6 +3,7 @@
 #include "runtime/gtk/gtk_dialogs.h"
 #include "runtime/gtk/hot_keys.h"
 #include "runtime/gtk/mac_key_codes.h"
+#include "runtime/gtk/server_keys.h"
 
 namespace rt::gtk {
 
@@ -16,6 +17,11 @@ int HotKeys::Register(uint32_t macKeyCode, uint32_t macModifierMask, std::functi
   for (const auto &[handle, binding] : bindings_) {
     if (binding->accelerator == accelerator) return 0;  // one registration per key, as on the Mac
   }
+  guint keyval = 0;
+  GdkModifierType modifiers = GdkModifierType(0);
+  gtk_accelerator_parse(accelerator.c_str(), &keyval, &modifiers);
+  // The grab would be made, and the user left waiting for a press that never comes.
+  if (ServerKeepsKey(gdk_display_get_default(), keyval, modifiers)) return 0;
   auto binding = std::make_unique<Binding>(Binding{this, accelerator, std::move(pressed)});
   // False when the key is another client's grab already, or the display has no such key.
   if (!keybinder_bind(accelerator.c_str(), OnPressed, binding.get())) return 0;

@@ -2,6 +2,7 @@
 // holds and the widget follows.
 #include "runtime/gtk/control_view.h"
 #include "runtime/gtk/display_text.h"
+#include "runtime/gtk/widget_style.h"
 
 namespace rt::gtk {
 namespace {
@@ -192,7 +193,9 @@ std::unique_ptr<ControlView> MakeListboxView(Listbox &list, CoreGate &gate) {
 }
 
 std::unique_ptr<ControlView> MakePopupMenuView(PopupMenu &popup, CoreGate &gate) {
-  return std::make_unique<PopupMenuView>(popup, gate, gtk_combo_box_text_new());
+  GtkWidget *combo = gtk_combo_box_text_new();
+  FitPopupRowsToBox(combo);
+  return std::make_unique<PopupMenuView>(popup, gate, combo);
 }
 
 std::unique_ptr<ControlView> MakeTabPanelView(TabPanel &panel, CoreGate &gate) {

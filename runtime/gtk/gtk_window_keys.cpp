@@ -2,6 +2,7 @@
 // KeyDown comes first and a window without a focusable control (the search window) gets them all.
 // A native text field still edits with the keys it owns, once KeyDown has passed them on.
 #include "runtime/core/dispatch.h"
+#include "runtime/core/focus_order.h"
 #include "runtime/core/runtime.h"
 #include "runtime/gtk/key_text.h"
 #include "runtime/gtk/window_view.h"
@@ -42,7 +43,19 @@ bool WindowView::RouteKey(const GdkEventKey &event) {
     gate_.Run([window, key, command] { KeyPressed(*window, key, command); });
     return true;
   }
-  return handled;  // what the core leaves, GTK may use: Tab moving the focus, say
+  // Tab follows the layout's tab indices, not GTK's order of places on screen.
+  if (!handled && *text == "\t") return MoveFocus((modifiers & GDK_SHIFT_MASK) != 0);
+  return handled;  // what the core leaves, GTK may use
+}
+
+bool WindowView::MoveFocus(bool backwards) {
+  if (closed_) return false;
+  Control *next = NextInFocusOrder(*window_, window_->FocusedControl(), backwards);
+  ControlView *view = next ? ViewOf(*next) : nullptr;
+  if (!view) return false;
+  gtk_widget_grab_focus(view->FocusWidget());
+  gtk_window_set_focus_visible(Toplevel(), TRUE);
+  return true;
 }
 
 }  // namespace rt::gtk

@@ -20,7 +20,8 @@ class HotKeys {
   HotKeys(const HotKeys &) = delete;
   HotKeys &operator=(const HotKeys &) = delete;
 
-  // A handle, or 0 when the key has no X11 key, is held already, or cannot be grabbed.
+  // A handle, or 0 when the key has no X11 key, is held already, cannot be grabbed, or is one
+  // the X server keeps for an action of its own.
   int Register(uint32_t macKeyCode, uint32_t macModifierMask, std::function<void()> pressed);
   void Unregister(int handle);
 

@@ -22,6 +22,17 @@ void InstallWidgetStyle() {
   g_object_unref(provider);
 }
 
+void FitPopupRowsToBox(GtkWidget *combo) {
+  GList *cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(combo));
+  // Ellipsizing lowers the minimum width, the limit the natural one, which is what a fixed
+  // container allocates; the size request then gives the popup its width. The cell's own
+  // padding would make the popup three pixels taller than the buttons beside it.
+  for (GList *cell = cells; cell; cell = cell->next) {
+    g_object_set(cell->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 1, "ypad", 0, nullptr);
+  }
+  g_list_free(cells);
+}
+
 void ApplyFont(GtkWidget *widget, int size, bool bold) {
   if (size <= 0 && !bold) return;
   std::string css = "* {";

@@ -47,6 +47,8 @@ class WindowView {
   void ApplyControlVisibility();
   ControlView *ViewOfWidget(GtkWidget *widget) const;
   bool RouteKey(const GdkEventKey &event);
+  // Gives the focus to the next control in the window's keyboard order; false when none takes it.
+  bool MoveFocus(bool backwards);
 
   static gboolean OnKeyPress(GtkWidget *, GdkEventKey *event, gpointer self);
   static gboolean OnDelete(GtkWidget *, GdkEvent *, gpointer self);

@@ -27,8 +27,10 @@ mkdir -p "$out/bin" "$out/config" "$out/config-second"
 log="$out/desktop-test.log"
 : >"$log"
 
-tovra_pid="" second_pid="" other_pid="" wm_pid="" XVFB_PID=""
-cleanup() { stop_processes "$tovra_pid" "$second_pid" "$other_pid" "$wm_pid" "$XVFB_PID"; }
+tovra_pid="" second_pid="" other_pid="" server_key_pid="" shifted_pid="" wm_pid="" XVFB_PID=""
+cleanup() {
+  stop_processes "$tovra_pid" "$second_pid" "$other_pid" "$server_key_pid" "$shifted_pid" "$wm_pid" "$XVFB_PID"
+}
 trap cleanup EXIT
 
 note() { echo "$*" | tee -a "$log"; }
@@ -264,6 +266,37 @@ message_up() { xdotool search --all --onlyvisible --pid "$second_pid" 2>/dev/nul
 wait_until 10 message_up || fail "a second Tovra showed no message about the hot key it could not have"
 kill -0 "$tovra_pid" || fail "the first Tovra is gone"
 pass "a second Tovra cannot register the hot key and shows a message"
+
+# Ctrl+Alt+F1 is the X server's own (it switches terminals) and never reaches a client: a Tovra
+# asking for it is told it cannot have the key. With Shift as well the key is F1 again, Tovra's.
+write_preferences() {  # FOLDER MODIFIER KEY: a store holding that hot key and no macro
+  mkdir -p "$1"
+  { printf '\0\0\0\1'; printf "\\$(printf %03o ${#2})%s" "$2"; printf "\\$(printf %03o ${#3})%s" "$3"
+    printf '\0\0'; } >"$1/Tovra! Preferences.tovraprefs"
+}
+write_preferences "$out/config-server-key" Option-Command-Control F1
+XDG_CONFIG_HOME="$out/config-server-key" "$tovra" >"$out/tovra-server-key.log" 2>&1 &
+server_key_pid=$!
+server_key_message() { xdotool search --all --onlyvisible --pid "$server_key_pid" 2>/dev/null | grep -q .; }
+wait_until 10 server_key_message ||
+  fail "a Tovra with Option-Command-Control F1, which the X server keeps, showed no message"
+stop_processes "$server_key_pid"
+server_key_pid=""
+pass "Option-Command-Control F1, a key the X server switches terminals with, is refused with a message"
+
+write_preferences "$out/config-shifted" Shift-Option-Command-Control F1
+XDG_CONFIG_HOME="$out/config-shifted" "$tovra" >"$out/tovra-shifted.log" 2>&1 &
+shifted_pid=$!
+shifted_search_up() { local w; w=$(window_named "Tovra! Web Search" "$shifted_pid") && is_viewable "$w"; }
+shown=no
+for _ in 1 2 3 4 5; do
+  xdotool key shift+super+ctrl+alt+F1
+  if wait_until 2 shifted_search_up; then shown=yes; break; fi
+done
+[ $shown = yes ] || fail "Shift-Option-Command-Control F1 did not bring up that Tovra's search window"
+stop_processes "$shifted_pid"
+shifted_pid=""
+pass "Shift-Option-Command-Control F1 reaches Tovra"
 
 # GTK reports misuse (a key sent to a widget that is not on screen, say) on standard error.
 ! grep -E "CRITICAL|WARNING" "$out/tovra.log" >/dev/null ||

@@ -1,11 +1,24 @@
 // The desktop backend's translations, which need no display: hot keys into keybinder
 // accelerators, GDK keys into the core's key texts, menu texts into GTK mnemonic labels, strings
-// into text GTK can show.
+// into text GTK can show. Then the backend on an X server of its own (on_private_display.sh):
+// keyboard order, control sizes, dialog icons and hot keys the server keeps.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/store/preferences.h"
+#include "app/windows/preferences_window.h"
+#include "runtime/core/runtime.h"
 #include "runtime/core/string.h"
+#include "runtime/core/window_list.h"
 #include "runtime/gtk/display_text.h"
+#include "runtime/gtk/gtk_backend.h"
+#include "runtime/gtk/gtk_dialogs.h"
 #include "runtime/gtk/key_text.h"
 #include "runtime/gtk/mac_key_codes.h"
 #include "runtime/gtk/menu_bar_view.h"
@@ -93,6 +106,231 @@ TEST(DisplayText, BrokenBytesShowAsReplacementAndOtherEncodingsAsUtf8) {
             "q\xEF\xBF\xBD\xEF\xBF\xBDz\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(DisplayText(rt::String(std::string_view("caf\x8E", 4), rt::kEncodingMacRoman)), "caf\xC3\xA9");
   EXPECT_EQ(DisplayText(rt::String()), "");
+}
+
+// The backend on the private display, opened once for the process. Without one these cases
+// skip: they grab keys and put windows on the display.
+class OnDisplay : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static rt::GtkBackend *opened = [] {
+      if (!std::getenv("TOVRA_PRIVATE_DISPLAY")) return static_cast<rt::GtkBackend *>(nullptr);
+      int argc = 0;
+      char **argv = nullptr;
+      rt::GtkBackend *backend = rt::GtkBackend::Open(&argc, &argv).release();
+      if (backend) rt::RuntimeInit(*backend);
+      return backend;
+    }();
+    backend = opened;
+  }
+
+  void SetUp() override {
+    if (!backend) GTEST_SKIP() << "needs an X server of its own (on_private_display.sh)";
+  }
+
+  void TearDown() override {
+    if (!backend) return;
+    while (!rt::OpenWindows().empty()) rt::OpenWindows().front()->Close();
+    Settle(50);
+  }
+
+  // Runs the GTK loop until `done` holds; false when `milliseconds` pass first.
+  static bool RunUntil(const std::function<bool()> &done, int milliseconds = 3000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
+      while (gtk_events_pending()) gtk_main_iteration();
+      g_usleep(1000);
+    }
+    return true;
+  }
+
+  // Lets GTK and the core handle what comes in for `milliseconds`.
+  static void Settle(int milliseconds) { RunUntil([] { return false; }, milliseconds); }
+
+  // Calls `visit` on the widget and everything inside it.
+  static void ForEachWidget(GtkWidget *widget, const std::function<void(GtkWidget *)> &visit) {
+    visit(widget);
+    if (!GTK_IS_CONTAINER(widget)) return;
+    GList *children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList *c = children; c; c = c->next) ForEachWidget(GTK_WIDGET(c->data), visit);
+    g_list_free(children);
+  }
+
+  static GtkWindow *ToplevelTitled(const char *title) {
+    GList *all = gtk_window_list_toplevels();
+    GtkWindow *found = nullptr;
+    for (GList *w = all; w && !found; w = w->next) {
+      const char *shown = gtk_window_get_title(GTK_WINDOW(w->data));
+      if (shown && std::string(shown) == title && gtk_widget_get_visible(GTK_WIDGET(w->data))) {
+        found = GTK_WINDOW(w->data);
+      }
+    }
+    g_list_free(all);
+    return found;
+  }
+
+  // An editor on a store with the built-in searches, its first search selected, on screen.
+  std::shared_ptr<tovra::PreferencesWindow> OpenEditor() {
+    auto prefs = std::make_shared<tovra::Preferences>();
+    prefs->AddDefaultSearches();
+    auto editor = rt::Window::Create<tovra::PreferencesWindow>();
+    editor->SetPreferences(prefs);
+    editor->ListOfSearches->SetListIndex(0);
+    EXPECT_TRUE(RunUntil([] {
+      GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+      return top && gtk_widget_get_mapped(GTK_WIDGET(top));
+    }));
+    Settle(100);
+    return editor;
+  }
+
+  // A key press as the X server would deliver it to the window.
+  static void PressKey(GtkWindow *window, guint keyval, GdkModifierType state) {
+    GdkEvent *event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(window))));
+    event->key.send_event = TRUE;
+    event->key.time = GDK_CURRENT_TIME;
+    event->key.keyval = keyval;
+    event->key.state = state;
+    GdkKeymapKey *keys = nullptr;
+    gint count = 0;
+    guint typed = keyval == GDK_KEY_ISO_Left_Tab ? GDK_KEY_Tab : keyval;
+    GdkDisplay *display = gdk_display_get_default();
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), typed, &keys, &count) && count > 0) {
+      event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    }
+    g_free(keys);
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+    gtk_main_do_event(event);
+    gdk_event_free(event);
+    Settle(20);
+  }
+
+  // The names of the controls the focus goes to in `presses` presses of Tab (Shift+Tab).
+  static std::vector<std::string> FocusWalk(rt::Window &window, int presses, bool backwards) {
+    GtkWindow *top = ToplevelTitled(window.Title.ToStd().c_str());
+    std::vector<std::string> names;
+    for (int i = 0; i < presses; ++i) {
+      PressKey(top, backwards ? GDK_KEY_ISO_Left_Tab : GDK_KEY_Tab, backwards ? GDK_SHIFT_MASK : GdkModifierType(0));
+      rt::Control *focused = window.FocusedControl();
+      names.push_back(focused ? focused->Name.ToStd() : "(none)");
+    }
+    return names;
+  }
+
+  static rt::GtkBackend *backend;
+};
+
+rt::GtkBackend *OnDisplay::backend = nullptr;
+
+using KeyboardOrder = OnDisplay;
+
+TEST_F(KeyboardOrder, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
+  auto editor = OpenEditor();
+  ASSERT_EQ(editor->FocusedControl(), editor->ListOfSearches.get());
+  EXPECT_EQ(FocusWalk(*editor, 8, false),
+            (std::vector<std::string>{"NewSearchButton", "RemoveSearchButton", "SearchText", "RenameSearchButton",
+                                      "DoneButton", "CancelButton", "DefaultsButton", "ListOfSearches"}));
+  EXPECT_EQ(FocusWalk(*editor, 3, true),
+            (std::vector<std::string>{"DefaultsButton", "CancelButton", "DoneButton"}));
+
+  editor->thePanel->SetValue(0);  // the Hot Key page
+  Settle(50);
+  EXPECT_EQ(FocusWalk(*editor, 4, false),
+            (std::vector<std::string>{"CancelButton", "DefaultsButton", "ModifierMenu", "HotKeyMenu"}));
+}
+
+TEST_F(KeyboardOrder, DisabledControlsArePassedOver) {
+  auto editor = OpenEditor();
+  editor->ListOfSearches->SetListIndex(-1);  // Remove, the template and Rename go grey
+  Settle(50);
+  EXPECT_EQ(FocusWalk(*editor, 5, false),
+            (std::vector<std::string>{"NewSearchButton", "DoneButton", "CancelButton", "DefaultsButton",
+                                      "ListOfSearches"}));
+}
+
+using ControlSize = OnDisplay;
+
+// Each control the window shows, as GTK placed it, beside its layout.
+TEST_F(ControlSize, EveryControlOfTheEditorKeepsItsLaidOutSize) {
+  auto editor = OpenEditor();
+  editor->ModifierMenu->SetListIndex(12);  // "Shift-Option-Command-Control", the longest row
+  GtkWidget *top = GTK_WIDGET(ToplevelTitled("Tovra! Preferences"));
+  for (int page : {0, 1}) {
+    editor->thePanel->SetValue(page);
+    Settle(100);
+    for (const auto &control : editor->Controls()) {
+      if (!editor->Shows(*control)) continue;
+      GtkWidget *placed = nullptr;
+      ForEachWidget(top, [&](GtkWidget *w) {
+        GtkWidget *parent = gtk_widget_get_parent(w);
+        if (!GTK_IS_FIXED(parent) || !gtk_widget_get_visible(w)) return;
+        int x = 0, y = 0;
+        gtk_container_child_get(GTK_CONTAINER(parent), w, "x", &x, "y", &y, nullptr);
+        if (x == control->Left && y == control->Top) placed = w;
+      });
+      ASSERT_NE(placed, nullptr) << control->Name.ToStd();
+      EXPECT_EQ(gtk_widget_get_allocated_width(placed), control->Width)
+          << control->Name.ToStd() << " on page " << page;
+      EXPECT_EQ(gtk_widget_get_allocated_height(placed), control->Height)
+          << control->Name.ToStd() << " on page " << page;
+    }
+  }
+}
+
+using MessageDialogIcon = OnDisplay;
+
+TEST_F(MessageDialogIcon, DefaultsQuestionShowsTheCautionIcon) {
+  auto editor = OpenEditor();
+  bool cautionShown = false;
+  // Looks at the question while it waits for its answer, then answers Cancel.
+  g_timeout_add(
+      100,
+      [](gpointer shown) -> gboolean {
+        GtkWindow *alert = rt::gtk::WaitingAlert();
+        if (!alert) return G_SOURCE_CONTINUE;
+        ForEachWidget(GTK_WIDGET(alert), [shown](GtkWidget *w) {
+          if (!GTK_IS_IMAGE(w) || !gtk_widget_is_visible(w)) return;
+          const char *name = nullptr;
+          gtk_image_get_icon_name(GTK_IMAGE(w), &name, nullptr);
+          if (name && std::string(name) == "dialog-warning" &&
+              gtk_icon_theme_has_icon(gtk_icon_theme_get_default(), name)) {
+            *static_cast<bool *>(shown) = true;
+          }
+        });
+        gtk_dialog_response(GTK_DIALOG(alert), 1);
+        return G_SOURCE_REMOVE;
+      },
+      &cautionShown);
+  editor->DefaultsButton->Push();
+  EXPECT_TRUE(cautionShown);
+}
+
+using ServerKeptHotKey = OnDisplay;
+
+// Ctrl+Alt with F1 to F12 switches terminals: the server's keymap keeps it, with Super or without.
+TEST_F(ServerKeptHotKey, CombinationTheServerActsOnIsRefused) {
+  constexpr uint32_t kF1ToF12[] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
+  constexpr uint32_t kOptionCommandControl = 0x1900, kOptionControl = 0x1800;
+  for (uint32_t key : kF1ToF12) {
+    EXPECT_EQ(backend->RegisterHotKey(key, kOptionCommandControl, [] {}), 0) << "key code " << key;
+    EXPECT_EQ(backend->RegisterHotKey(key, kOptionControl, [] {}), 0) << "key code " << key;
+  }
+}
+
+TEST_F(ServerKeptHotKey, OtherCombinationsOfTheSameKeysAreRegistered) {
+  constexpr uint32_t kF1 = 122, kF6 = 97;
+  const std::pair<uint32_t, uint32_t> keys[] = {
+      {kF6, 0x1B00},  // Shift-Option-Command-Control: shifted, the key is F6 again
+      {kF1, 0x900},   // Option-Command
+      {kF1, 0x1100},  // Command-Control
+  };
+  for (const auto &[key, mask] : keys) {
+    int handle = backend->RegisterHotKey(key, mask, [] {});
+    EXPECT_NE(handle, 0) << "key code " << key << " mask " << mask;
+    backend->UnregisterHotKey(handle);
+  }
 }
 
 }  // namespace
