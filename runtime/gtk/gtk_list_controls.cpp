@@ -21,7 +21,10 @@ class ListboxView : public ControlView {
   }
   ~ListboxView() override {
     if (pendingSync_) g_source_remove(pendingSync_);
-    g_signal_handlers_disconnect_by_data(gtk_tree_view_get_selection(tree_), this);
+    // A destroyed tree has let its selection go, and the selection's handlers with it.
+    if (GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_)) {
+      g_signal_handlers_disconnect_by_data(selection, this);
+    }
     g_signal_handlers_disconnect_by_data(tree_, this);
     // The model reads the core's list, which may go before the widget does.
     gtk_tree_view_set_model(tree_, nullptr);
