@@ -2,16 +2,19 @@
 // holds and the widget follows.
 #include "runtime/gtk/control_view.h"
 #include "runtime/gtk/display_text.h"
+#include "runtime/gtk/list_model.h"
 #include "runtime/gtk/widget_style.h"
 
 namespace rt::gtk {
 namespace {
 
-// A one-column list without heading in a scrolled frame, the vertical bar only when needed.
+// A one-column list without heading in a scrolled frame, the vertical bar only when needed. The
+// widget reads the core's rows through a model; rows have one fixed height, so a long list is
+// neither copied nor measured row by row.
 class ListboxView : public ControlView {
  public:
-  ListboxView(Listbox &list, CoreGate &gate, GtkWidget *scrolled, GtkWidget *tree, GtkListStore *store)
-      : ControlView(list, gate, scrolled, tree), list_(list), tree_(GTK_TREE_VIEW(tree)), store_(store) {
+  ListboxView(Listbox &list, CoreGate &gate, GtkWidget *scrolled, GtkWidget *tree, GtkTreeModel *model)
+      : ControlView(list, gate, scrolled, tree), list_(list), tree_(GTK_TREE_VIEW(g_object_ref(tree))), model_(model) {
     GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_);
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
     g_signal_connect(selection, "changed", G_CALLBACK(OnSelectionChanged), this);
@@ -19,12 +22,20 @@ class ListboxView : public ControlView {
   }
   ~ListboxView() override {
     if (pendingSync_) g_source_remove(pendingSync_);
-    g_object_unref(store_);
+    // A destroyed tree has let its selection go, and the selection's handlers with it.
+    if (GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_)) {
+      g_signal_handlers_disconnect_by_data(selection, this);
+    }
+    g_signal_handlers_disconnect_by_data(tree_, this);
+    // The model reads the core's list, which may go before the widget does.
+    gtk_tree_view_set_model(tree_, nullptr);
+    g_object_unref(model_);
+    g_object_unref(tree_);
   }
 
  private:
-  // A list is filled a row at a time, and each row would otherwise walk the whole store: the
-  // widget follows once the core's call is over, ahead of any input GTK has waiting.
+  // A list is filled a row at a time: the widget follows once the core's call is over, ahead of
+  // any input GTK has waiting.
   void UpdateContent() override {
     if (!pendingSync_) pendingSync_ = g_idle_add_full(G_PRIORITY_HIGH, Sync, this, nullptr);
   }
@@ -39,23 +50,12 @@ class ListboxView : public ControlView {
   }
 
   void SyncRows() {
-    GtkTreeModel *model = GTK_TREE_MODEL(store_);
-    GtkTreeIter it;
-    bool more = gtk_tree_model_get_iter_first(model, &it);
-    int row = 0;
-    for (; row < list_.ListCount(); ++row) {
-      std::string text = DisplayText(list_.Cell(row, 0));
-      if (!more) {
-        gtk_list_store_insert_with_values(store_, nullptr, -1, 0, text.c_str(), -1);
-        continue;
-      }
-      gchar *shown = nullptr;
-      gtk_tree_model_get(model, &it, 0, &shown, -1);
-      if (text != shown) gtk_list_store_set(store_, &it, 0, text.c_str(), -1);
-      g_free(shown);
-      more = gtk_tree_model_iter_next(model, &it);
+    int count = list_.ListCount();
+    if (count != ListModelRows(model_)) {
+      ShowRowCount(count);
+    } else {
+      gtk_widget_queue_draw(GTK_WIDGET(tree_));  // texts are read as rows are drawn
     }
-    while (more) more = gtk_list_store_remove(store_, &it);
 
     GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_);
     if (list_.ListIndex() < 0) {
@@ -67,6 +67,19 @@ class ListboxView : public ControlView {
     gtk_tree_view_set_cursor(tree_, path, nullptr, FALSE);
     gtk_tree_view_scroll_to_cell(tree_, path, nullptr, FALSE, 0, 0);
     gtk_tree_path_free(path);
+  }
+
+  // The widget takes a new row count by taking the model anew, in one step however many rows
+  // came or went; the row at the top stays at the top.
+  void ShowRowCount(int count) {
+    GtkTreePath *top = nullptr;
+    if (gtk_widget_get_realized(GTK_WIDGET(tree_))) gtk_tree_view_get_visible_range(tree_, &top, nullptr);
+    gtk_tree_view_set_model(tree_, nullptr);
+    SetListModelRows(model_, count);
+    gtk_tree_view_set_model(tree_, model_);
+    if (!top) return;
+    if (gtk_tree_path_get_indices(top)[0] < count) gtk_tree_view_scroll_to_cell(tree_, top, nullptr, TRUE, 0, 0);
+    gtk_tree_path_free(top);
   }
 
   static void OnSelectionChanged(GtkTreeSelection *selection, gpointer self) {
@@ -99,8 +112,8 @@ class ListboxView : public ControlView {
   }
 
   Listbox &list_;
-  GtkTreeView *tree_;
-  GtkListStore *store_;
+  GtkTreeView *tree_;  // held, as the window's widgets may be destroyed before this view
+  GtkTreeModel *model_;
   guint pendingSync_ = 0;
 };
 
@@ -178,18 +191,21 @@ class TabPanelView : public ControlView {
 }  // namespace
 
 std::unique_ptr<ControlView> MakeListboxView(Listbox &list, CoreGate &gate) {
-  GtkListStore *store = gtk_list_store_new(1, G_TYPE_STRING);
-  GtkWidget *tree = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
+  GtkTreeModel *model = NewListModel(list);
+  GtkWidget *tree = gtk_tree_view_new_with_model(model);
   gtk_tree_view_set_headers_visible(GTK_TREE_VIEW(tree), FALSE);
   gtk_tree_view_set_enable_search(GTK_TREE_VIEW(tree), FALSE);  // typing belongs to the window
-  gtk_tree_view_append_column(GTK_TREE_VIEW(tree),
-                              gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(),
-                                                                       "text", 0, nullptr));
+  GtkTreeViewColumn *column =
+      gtk_tree_view_column_new_with_attributes("", gtk_cell_renderer_text_new(), "text", 0, nullptr);
+  gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
+  gtk_tree_view_column_set_expand(column, TRUE);
+  gtk_tree_view_append_column(GTK_TREE_VIEW(tree), column);
+  gtk_tree_view_set_fixed_height_mode(GTK_TREE_VIEW(tree), TRUE);
   GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
   gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_NEVER, GTK_POLICY_AUTOMATIC);
   gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_IN);
   gtk_container_add(GTK_CONTAINER(scrolled), tree);
-  return std::make_unique<ListboxView>(list, gate, scrolled, tree, store);
+  return std::make_unique<ListboxView>(list, gate, scrolled, tree, model);
 }
 
 std::unique_ptr<ControlView> MakePopupMenuView(PopupMenu &popup, CoreGate &gate) {

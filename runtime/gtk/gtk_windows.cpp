@@ -121,7 +121,13 @@ void WindowView::UpdateControl(Control &control) {
   ControlView *view = ViewOf(control);
   if (!view) return;
   view->Update();
-  ApplyControlVisibility();
+  // Only the tab panel's page decides whether other controls show; a list filled row by row
+  // must not walk every control at each row.
+  if (control.ControlKind() == Control::Kind::kTabPanel) {
+    ApplyControlVisibility();
+  } else {
+    view->SetShown(window_->Shows(control));
+  }
 }
 
 void WindowView::UpdateMenus(const MenuBar &bar) {

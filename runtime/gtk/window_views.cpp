@@ -1,5 +1,7 @@
 #include "runtime/gtk/window_views.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 
 namespace rt::gtk {
@@ -26,13 +28,16 @@ void WindowViews::Close(Window &window) {
   (*it)->Close();
   closed_.push_back(std::move(*it));
   open_.erase(it);
-  if (!freeSource_) freeSource_ = g_idle_add(FreeClosed, this);
+  // Ahead of GTK's layout and drawing, which on a busy screen would put it off for a long time.
+  if (!freeSource_) freeSource_ = g_idle_add_full(G_PRIORITY_HIGH_IDLE, FreeClosed, this, nullptr);
 }
 
 gboolean WindowViews::FreeClosed(gpointer self) {
   auto *views = static_cast<WindowViews *>(self);
   views->freeSource_ = 0;
   views->closed_.clear();
+  // A long list's rows leave the heap in small holes, which the allocator would keep.
+  malloc_trim(0);
   return G_SOURCE_REMOVE;
 }
 

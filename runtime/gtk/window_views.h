@@ -20,8 +20,8 @@ class WindowViews {
 
   WindowView &Open(Window &window);
   WindowView *Find(const Window &window) const;
-  // The window is hidden at once; its view and toplevel are freed on the next idle, since the
-  // signal handler that closed the window may still be running on them.
+  // The window is hidden at once; its view and toplevel are freed once the events waiting now are
+  // handled, since the signal handler that closed the window may still be running on them.
   void Close(Window &window);
   const std::vector<std::unique_ptr<WindowView>> &All() const { return open_; }
 
