@@ -16,6 +16,7 @@ namespace {
 
 using fake::Host;
 
+// Eight, for three bits of the flag byte; an unknown value among them.
 constexpr uint32_t kEncodings[] = {HOST_ENCODING_UTF8,  HOST_ENCODING_MAC_ROMAN, HOST_ENCODING_UTF16,
                                    HOST_ENCODING_ASCII, HOST_ENCODING_NONE,      0x12345678u,
                                    HOST_ENCODING_UTF8,  HOST_ENCODING_NONE};
