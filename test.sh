@@ -14,3 +14,20 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTOVRA_SANITIZE=ON -DTOVR
 cmake --build build-sanitize -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" -LE desktop
+
+# Each fuzz target under libFuzzer (clang) with AddressSanitizer and UndefinedBehaviorSanitizer
+# for a fixed time, from its corpus in the repository; a crash, leak or hang fails the script.
+# New inputs go to the build folder, never into the repository's corpus.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVRA_SANITIZE=ON \
+  -DTOVRA_FUZZ=ON -DTOVRA_GTK=OFF -DTOVRA_BENCH=OFF
+cmake --build build-fuzz -j"$jobs" --target fuzz_targets
+for target in preferences_loader style_decoders block_functions; do
+  run=build-fuzz/fuzz-runs/$target
+  rm -rf "$run"
+  mkdir -p "$run/corpus"
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 "build-fuzz/bin/${target}_fuzz" \
+    -max_total_time=20 -timeout=10 -print_final_stats=1 -artifact_prefix="$run/" \
+    "$run/corpus" "tests/fuzz/corpus/$target" >"$run/fuzz.log" 2>&1 ||
+    { tail -n 60 "$run/fuzz.log"; echo "fuzzing $target found a fault: $run" >&2; exit 1; }
+  grep -h "stat::number_of_executed_units" "$run/fuzz.log" | sed "s/^/$target: /"
+done

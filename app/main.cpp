@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/single_copy.h"
 #include "app/startup.h"
 
 #ifdef TOVRA_HAVE_GTK
@@ -17,6 +18,12 @@ static std::filesystem::path PluginFolder() {
 }
 
 int main(int argc, char **argv) {
+  // Before the display is opened: a second start touches nothing of the first.
+  auto lock = tovra::LockPreferencesFolder();
+  if (lock->state() == rt::InstanceLock::State::kHeldElsewhere) {
+    std::fprintf(stderr, "Tovra is already running.\n");
+    return 0;
+  }
 #ifdef TOVRA_HAVE_GTK
   auto backend = rt::GtkBackend::Open(&argc, &argv);
   if (!backend) {

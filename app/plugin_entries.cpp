@@ -13,8 +13,8 @@ const char *const kPluginDeclarations[kPluginEntryCount] = {
     "CarbonApplicationEventsQRV.__exit",
     "CarbonApplicationEventsQRV.Listen",
     "CarbonHotKeyQRV.__exit",
-    "CarbonHotKeyQRV.AddKey(keycode as integer, keymodifier as integer, hotkeysignature as "
-    "integer, hotkeyid as integer)",
+    ("CarbonHotKeyQRV.AddKey(keycode as integer, keymodifier as integer, hotkeysignature as "
+     "integer, hotkeyid as integer)"),
     "OSTypeFromStringQRV(str as string) as integer",
     "application.FrontmostQRV as Boolean.Set",
 };

@@ -8,6 +8,7 @@ packages=(
   libgtk-3-dev libkeybinder-3.0-dev
   xvfb xdotool x11-utils imagemagick metacity
   adwaita-icon-theme
+  clang libclang-rt-14-dev
 )
 
 missing=()

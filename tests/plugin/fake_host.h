@@ -65,6 +65,11 @@ class Host {
   int Lookups(const std::string &callback) const;
   int Calls(const std::string &callback) const;
   const std::vector<std::string> &CallLog() const { return callLog_; }
+  // Empties the call log and the instance requests, which otherwise grow with every call.
+  void ForgetCalls() {
+    callLog_.clear();
+    instanceRequests.clear();
+  }
   const std::vector<std::string> &RegistrationLog() const { return registrationLog_; }
   const std::vector<RegisteredClass> &Classes() const { return classes_; }
   const std::vector<RegisteredMethod> &Globals() const { return globals_; }

@@ -1,0 +1,17 @@
+// Tovra runs once per user and preferences folder: two copies would each save their own whole
+// store over the other's, and only one of them can have the hot key.
+#pragma once
+
+#include <memory>
+
+#include "runtime/core/instance_lock.h"
+
+namespace tovra {
+
+inline constexpr const char *kInstanceLockFileName = "Tovra! Preferences.lock";
+
+// The lock on this user's preferences folder, held until the process ends. Its state is
+// kHeldElsewhere when a copy of Tovra on that folder runs already.
+std::unique_ptr<rt::InstanceLock> LockPreferencesFolder();
+
+}  // namespace tovra
