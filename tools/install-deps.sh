@@ -8,6 +8,9 @@ packages=(
   libgtk-3-dev libkeybinder-3.0-dev
   xvfb xdotool x11-utils imagemagick metacity
 )
+# The 32-bit build of QRVUtil and its tests; qemu-user runs them where the kernel runs no 32-bit
+# program.
+packages+=(gcc-multilib g++-multilib libc6-dev-i386 qemu-user)
 
 missing=()
 for p in "${packages[@]}"; do
