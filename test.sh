@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the suite, the desktop test under Xvfb, then the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds and runs every test: the suite, the desktop tests under Xvfb, the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each fuzz target, and the
+# plug-in and runtime tests as a 32-bit program.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
@@ -31,3 +32,10 @@ for target in preferences_loader style_decoders block_functions; do
     { tail -n 60 "$run/fuzz.log"; echo "fuzzing $target found a fault: $run" >&2; exit 1; }
   grep -h "stat::number_of_executed_units" "$run/fuzz.log" | sed "s/^/$target: /"
 done
+
+# The platform layer, QRVUtil, the runtime and their tests once more as a 32-bit program, where the
+# host records have their classic sizes: a layout or arithmetic that differs between word sizes
+# fails here.
+cmake -S . -B build-32 -DTOVRA_32BIT=ON -DTOVRA_IPO=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-32 -j"$jobs"
+ctest --test-dir build-32 --output-on-failure -j"$jobs"

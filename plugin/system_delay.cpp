@@ -27,9 +27,11 @@ double RemainingSeconds(platform::AbsoluteTime deadline) {
 }
 
 // The deadline arithmetic takes a signed 32-bit count of milliseconds; longer waits are cut to
-// the longest it can express.
+// the longest it can express. The product is rounded once to a double before it is cut, whatever
+// width the FPU computes in: kept at the x87's 80 bits, 0.03 x 1000 is 29.99999999999999889 and
+// the wait would end a millisecond early.
 platform::Duration WholeMilliseconds(double seconds) {
-  const double milliseconds = std::trunc(seconds * 1000.0);
+  const double milliseconds = std::trunc(std::fma(seconds, 1000.0, 0.0));
   return milliseconds >= INT32_MAX ? INT32_MAX : static_cast<platform::Duration>(milliseconds);
 }
 

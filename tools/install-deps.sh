@@ -10,6 +10,9 @@ packages=(
   adwaita-icon-theme
   clang libclang-rt-14-dev
 )
+# The 32-bit build of QRVUtil and its tests; qemu-user runs them where the kernel runs no 32-bit
+# program.
+packages+=(gcc-multilib g++-multilib libc6-dev-i386 qemu-user)
 
 missing=()
 for p in "${packages[@]}"; do

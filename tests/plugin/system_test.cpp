@@ -1,6 +1,7 @@
 // Delays, sound, cursor, time zone and the standard streams.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +22,12 @@ using Clock = std::chrono::steady_clock;
 
 double SecondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+int64_t MonotonicNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
 class Delay : public fake::PluginTest {
@@ -56,6 +63,23 @@ TEST_F(Delay, ModeBitsKeepStepsOut) {
   const Clock::time_point spin = Clock::now();
   delayWithMode(0.015, 0x3F);
   EXPECT_GE(SecondsSince(spin), 0.015);
+}
+
+// Half of all times written in whole milliseconds are a hair below them as doubles (0.03 is
+// 0.0299999999999999989): the product with 1000 must round to the count before it is cut.
+TEST_F(Delay, NeverEndsBeforeItsWholeMilliseconds) {
+  auto expectNotEarly = [](auto wait, int milliseconds) {
+    const int64_t start = MonotonicNanoseconds();
+    wait(milliseconds / 1000.0);
+    const int64_t elapsed = MonotonicNanoseconds() - start;
+    EXPECT_GE(elapsed, int64_t{milliseconds} * 1'000'000) << milliseconds << " ms";
+  };
+  for (int milliseconds = 1; milliseconds <= 24; ++milliseconds) {
+    expectNotEarly([&](double time) { delayWithMode(time, 0x3F); }, milliseconds);
+  }
+  for (int milliseconds : {15, 22, 30}) {
+    expectNotEarly(delay, milliseconds);
+  }
 }
 
 TEST(Sound, WithoutAnOutputDeviceGettersFallBackAndSettersChangeNothing) {
