@@ -142,7 +142,11 @@ typedef struct FSRefContents {
   uint64_t inode;        // st_ino of the item
   uint16_t levels;       // folders between the mount's root folder and the item; 0 for the root
   uint8_t kind;          // FSREF_KIND_ENTRY or FSREF_KIND_MOUNT_ROOT
-  uint8_t bits;          // bits per chain entry, 0 to 64, with bits * levels <= 8 * 52
+  uint8_t bits;          // bits per chain entry, 0 to 64
+  // The chain from byte 0, then optionally the item's name as it was when the reference was
+  // made: its n bytes end just before the last byte, which holds n (0: no name). The chain
+  // takes at most the 51 - n bytes before the name (bits * levels <= 8 * (51 - n)). The name is
+  // only a hint, looked at before the folder is read; a renamed item is found by its inode.
   uint8_t chain[FSREF_CHAIN_BYTES];
 } FSRefContents;
 

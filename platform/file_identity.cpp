@@ -239,7 +239,13 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
   return std::nullopt;
 }
 
-std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode) {
+std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
+                                          const std::string &likelyName) {
+  struct stat named {};
+  if (!likelyName.empty() && fstatat(folder, likelyName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      static_cast<uint64_t>(named.st_dev) == device && static_cast<uint64_t>(named.st_ino) == inode) {
+    return likelyName;
+  }
   Listing listing = ListFolder(folder);
   if (!listing) {
     return std::nullopt;

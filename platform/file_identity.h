@@ -44,7 +44,9 @@ using ItemInFolder = std::function<std::optional<std::string>(int folder)>;
 std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item);
 
 // The entry of the folder open as `folder` that has this device and inode; links are not followed.
-std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode);
+// The entry named `likelyName` is looked at first, so only a renamed item costs a directory read.
+std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
+                                          const std::string &likelyName);
 
 // Lexical parts of an absolute path; "/" is its own parent and leaf.
 std::string ParentPath(const std::string &path);

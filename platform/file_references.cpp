@@ -10,6 +10,9 @@ namespace platform {
 namespace {
 
 constexpr size_t kSpecNameBytes = sizeof(FSSpec::name) - 1;
+// The last chain byte of an FSRef counts the bytes of the name kept before it.
+constexpr size_t kRefChainBits = (FSREF_CHAIN_BYTES - 1) * 8;
+constexpr unsigned kFewestBitsBesideAName = 16;
 
 unsigned BitsPerLevel(size_t levels, size_t chainBytes) {
   return levels == 0 ? 0 : static_cast<unsigned>(std::min<size_t>(64, chainBytes * 8 / levels));
@@ -60,9 +63,19 @@ FSRef RefFor(const FileLocation &location) {
   contents.device = location.device;
   contents.inode = location.inode;
   contents.kind = location.isMountRoot ? FSREF_KIND_MOUNT_ROOT : FSREF_KIND_ENTRY;
-  contents.levels = static_cast<uint16_t>(location.folders.size());
-  contents.bits = static_cast<uint8_t>(BitsPerLevel(location.folders.size(), sizeof contents.chain));
-  PackChain(location.folders, contents.bits, contents.chain, sizeof contents.chain);
+  const size_t levels = location.folders.size();
+  contents.levels = static_cast<uint16_t>(levels);
+  // The name goes beside the chain when the chain keeps enough bits of each folder without it.
+  const std::string name = location.isMountRoot ? "" : LeafName(location.path);
+  const size_t nameRoom = FSREF_CHAIN_BYTES - 1 - std::min<size_t>(name.size(), FSREF_CHAIN_BYTES - 1);
+  const bool keepName = !name.empty() && name.size() < FSREF_CHAIN_BYTES - 1 &&
+                        (levels == 0 || BitsPerLevel(levels, nameRoom) >= kFewestBitsBesideAName);
+  contents.bits = static_cast<uint8_t>(BitsPerLevel(levels, keepName ? nameRoom : kRefChainBits / 8));
+  PackChain(location.folders, contents.bits, contents.chain, sizeof contents.chain - 1);
+  if (keepName) {
+    std::memcpy(contents.chain + nameRoom, name.data(), name.size());
+    contents.chain[FSREF_CHAIN_BYTES - 1] = static_cast<uint8_t>(name.size());
+  }
   FSRef ref;
   std::memcpy(&ref, &contents, sizeof ref);
   return ref;
@@ -85,14 +98,18 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
       return same ? std::optional<std::string>("") : std::nullopt;
     });
   }
+  const size_t nameLength = contents.chain[FSREF_CHAIN_BYTES - 1];
+  const size_t chainBytes = FSREF_CHAIN_BYTES - 1 - std::min<size_t>(nameLength, FSREF_CHAIN_BYTES - 1);
+  const std::string name(reinterpret_cast<const char *>(contents.chain + chainBytes), nameLength < FSREF_CHAIN_BYTES ? nameLength : 0);
   const std::optional<FolderChain> chain =
       contents.kind == FSREF_KIND_ENTRY
-          ? UnpackChain(contents.mountID, contents.chain, sizeof contents.chain, contents.levels, contents.bits)
+          ? UnpackChain(contents.mountID, contents.chain, chainBytes, contents.levels, contents.bits)
           : std::nullopt;
   if (!chain) {
     return std::nullopt;
   }
-  return FollowChain(*chain, [&](int folder) { return EntryWithInode(folder, device, inode); });
+  const std::string likelyName = IsPlainName(name) ? name : "";
+  return FollowChain(*chain, [&](int folder) { return EntryWithInode(folder, device, inode, likelyName); });
 }
 
 OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume, FSSpec &spec) {

@@ -161,6 +161,10 @@ TEST(FileReferences, GoneFilesAndMadeUpReferencesNameNothing) {
   ASSERT_EQ(platform::FSPathMakeRef(file.c_str(), &ref, nullptr), platform::noErr);
   FSSpec spec{};
   ASSERT_EQ(platform::FSPathMakeFSSpec(file.c_str(), &spec), platform::noErr);
+  const std::string renamed = ParentPathOf(file) + "/renamed";
+  ASSERT_EQ(rename(file.c_str(), renamed.c_str()), 0);
+  EXPECT_EQ(PathOf(ref), renamed) << "a reference follows its file, not its name";
+  ASSERT_EQ(rename(renamed.c_str(), file.c_str()), 0);
   ASSERT_EQ(unlink(file.c_str()), 0);
   EXPECT_EQ(PathOf(ref), "(none)");
   EXPECT_EQ(PathOf(spec), file) << "a spec names a place, whether or not a file is there";
