@@ -117,6 +117,7 @@ std::vector<FSRef> MadeUpReferences() {
     contents.levels = kLevels - 1;
     contents.bits = 21;
     for (uint8_t &byte : contents.chain) byte = static_cast<uint8_t>(random());
+    contents.chain[FSREF_CHAIN_BYTES - 1] = 0;  // no name: each is followed from the mount's root
     std::memcpy(&ref, &contents, sizeof ref);
   }
   return refs;
