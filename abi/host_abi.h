@@ -82,8 +82,37 @@ typedef struct PluginClassRecord {
   HostWord sharedMethodCount;
 } PluginClassRecord;
 
-// File Manager references as the plug-in exchanges them with the host. Fixed sizes; the
-// platform layer decides what the bytes mean.
+// File Manager references as the plug-in exchanges them with the host. Each names its file by
+// numbers alone, so a reference made by any program on the machine (a host, a bundle's copy of
+// the platform layer, another process) finds its file again without shared state and without
+// listing a whole mount. Both forms have the same bytes in 32- and 64-bit programs; integers are
+// in the machine's byte order.
+//
+// The mount is the `mount ID` of /proc/self/mountinfo (field 1), and the way from the mount's
+// point down to the item is a folder chain: for each folder between the mount's root folder
+// (not counted) and the item (not counted either), outermost first, the low `bits` bits of the
+// folder's inode number (st_ino). Entry i takes bits [i*bits, (i+1)*bits) of the chain bytes, bit
+// 0 being the lowest bit of chain byte 0 (a little-endian bit string); unused bits are 0. A
+// reader follows the chain one directory read per level: in each folder it takes the subfolder
+// whose inode matches the entry, and where several match it tries the others within a small
+// bounded number of further reads. `bits` may be below 64 (a long chain shares few bytes), and
+// even 0: then only the end of the chain decides.
+//
+// FSSpec: vRefNum is minus the mount ID (so mount IDs above 0x7FFF have no FSSpec). name is a
+// Str63: a length byte L (at most 63) and the item's name. parID names the item's folder:
+//   1 (FSSPEC_PARID_VOLUME)      the spec names the mount itself; name is its last path element;
+//   2 (FSSPEC_PARID_ROOT_FOLDER) the item is in the mount's root folder;
+//   otherwise                    the low 32 bits of the folder's inode, and the folder is found
+//                                through the chain held in the name field after the name:
+//     name[1 + L]  levels: folders between the mount's root folder and the item, the item's
+//                  folder included (1 to 255; 0 when there is no chain);
+//     name[2 + L]  bits per chain entry (0 to 64; 0 when the field ends before this byte);
+//     name[3 + L] to name[63]: the chain bytes.
+//   A spec with a chain (levels from 1) is read by its chain, whatever parID is; the folder at
+//   its end must also match parID. A spec of a folder other than the root without a chain (a
+//   name of 63 bytes) names no file here. The named file need not exist.
+//
+// FSRef: the FSRefContents record below.
 #pragma pack(push, 2)
 typedef struct FSSpec {
   int16_t vRefNum;
@@ -92,9 +121,34 @@ typedef struct FSSpec {
 } FSSpec;
 #pragma pack(pop)
 
+#define FSSPEC_PARID_VOLUME 1
+#define FSSPEC_PARID_ROOT_FOLDER 2
+
 typedef struct FSRef {
   uint8_t hidden[80];
 } FSRef;
+
+#define FSREF_MAGIC 0x51525672u       // 'QRVr'
+#define FSREF_KIND_ENTRY 0u           // an entry of a folder (a file, folder, link, ...)
+#define FSREF_KIND_MOUNT_ROOT 1u      // the root folder of the mount
+#define FSREF_CHAIN_BYTES 52
+
+// What an FSRef holds on this platform. The item is found by the chain and then checked by its
+// device and full inode, so a file that is gone or a reference that is made up names nothing.
+typedef struct FSRefContents {
+  uint32_t magic;        // FSREF_MAGIC
+  uint32_t mountID;      // mountinfo mount ID of the mount that holds the item
+  uint64_t device;       // st_dev of the item
+  uint64_t inode;        // st_ino of the item
+  uint16_t levels;       // folders between the mount's root folder and the item; 0 for the root
+  uint8_t kind;          // FSREF_KIND_ENTRY or FSREF_KIND_MOUNT_ROOT
+  uint8_t bits;          // bits per chain entry, 0 to 64
+  // The chain from byte 0, then optionally the item's name as it was when the reference was
+  // made: its n bytes end just before the last byte, which holds n (0: no name). The chain
+  // takes at most the 51 - n bytes before the name (bits * levels <= 8 * (51 - n)). The name is
+  // only a hint, looked at before the folder is read; a renamed item is found by its inode.
+  uint8_t chain[FSREF_CHAIN_BYTES];
+} FSRefContents;
 
 typedef struct HFSUniStr255 {
   uint16_t length;
@@ -120,5 +174,9 @@ static_assert(sizeof(PluginClassRecord) == 25 * sizeof(void *));
 static_assert(sizeof(HostStringRecord) == 4 * sizeof(void *));
 static_assert(sizeof(FSSpec) == 70);
 static_assert(sizeof(FSRef) == 80);
+static_assert(sizeof(FSRefContents) == sizeof(FSRef));
+static_assert(offsetof(FSRefContents, device) == 8 && offsetof(FSRefContents, inode) == 16);
+static_assert(offsetof(FSRefContents, levels) == 24 && offsetof(FSRefContents, chain) == 28);
+static_assert(offsetof(FSSpec, parID) == 2 && offsetof(FSSpec, name) == 6);
 static_assert(sizeof(HFSUniStr255) == 512);
 #endif

@@ -1,174 +1,262 @@
 #include "platform/file_identity.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
+#include <unistd.h>
 
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <utility>
+
+#include "platform/mounts.h"
 
 namespace platform {
 namespace {
 
-struct Mount {
-  uint32_t id = 0;
-  dev_t device = 0;
-  std::string point;
+// A path holds at most PATH_MAX bytes, so no file this layer can name is deeper than this.
+constexpr size_t kMostLevels = 2048;
+// Reads beyond one per level, for levels where more than one folder matches the chain.
+constexpr size_t kMostExtraReads = 64;
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor &&other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor &operator=(Descriptor &&other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  ~Descriptor() {
+    if (fd_ >= 0) {
+      close(fd_);
+    }
+  }
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  explicit operator bool() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
 };
 
-// "\040" and the like stand for blanks and other bytes in mountinfo paths.
-std::string Unescape(const std::string &field) {
-  std::string out;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      out.push_back(static_cast<char>(std::stoi(field.substr(i + 1, 3), nullptr, 8)));
-      i += 3;
-    } else {
-      out.push_back(field[i]);
-    }
+struct Closedir {
+  void operator()(DIR *dir) const { closedir(dir); }
+};
+using Listing = std::unique_ptr<DIR, Closedir>;
+
+// The entries of the folder open as `folder`, read from the start on a descriptor of their own.
+Listing ListFolder(int folder) {
+  Descriptor own(openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!own) {
+    return nullptr;
   }
-  return out;
-}
-
-std::deque<Mount> ReadMounts() {
-  std::deque<Mount> mounts;
-  std::ifstream info("/proc/self/mountinfo");
-  std::string line;
-  while (std::getline(info, line)) {
-    std::istringstream fields(line);
-    Mount mount;
-    std::string parent, majorMinor, root, point;
-    if (!(fields >> mount.id >> parent >> majorMinor >> root >> point)) {
-      continue;
-    }
-    const size_t colon = majorMinor.find(':');
-    if (colon == std::string::npos) {
-      continue;
-    }
-    mount.device = makedev(std::stoul(majorMinor.substr(0, colon)), std::stoul(majorMinor.substr(colon + 1)));
-    mount.point = Unescape(point);
-    mounts.push_back(mount);
+  Listing listing(fdopendir(own.get()));
+  if (listing) {
+    own.release();
   }
-  return mounts;
+  return listing;
 }
 
-// The innermost mount that holds `path`: the longest mount point that prefixes it on the same
-// device.
-std::optional<Mount> MountOf(const std::string &path, dev_t device) {
-  std::optional<Mount> best;
-  for (const Mount &mount : ReadMounts()) {
-    const bool prefixes = mount.point == "/" || path == mount.point ||
-                          path.compare(0, mount.point.size() + 1, mount.point + "/") == 0;
-    if (mount.device == device && prefixes && (!best || mount.point.size() >= best->point.size())) {
-      best = mount;
-    }
-  }
-  return best;
-}
+bool IsDots(const char *name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
 
-std::map<std::pair<uint32_t, uint64_t>, std::string> &SeenPaths() {
-  static std::map<std::pair<uint32_t, uint64_t>, std::string> seen;
-  return seen;
-}
+struct FolderID {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FolderID &) const = default;
+};
 
-bool Matches(const std::string &path, dev_t device, uint64_t inode, uint64_t mask) {
+std::optional<FolderID> IDOf(int fd) {
   struct stat info {};
-  return lstat(path.c_str(), &info) == 0 && info.st_dev == device && (info.st_ino & mask) == inode;
-}
-
-}  // namespace
-
-std::string ParentPath(const std::string &path) {
-  const std::string parent = std::filesystem::path(path).parent_path().string();
-  return parent.empty() ? "/" : parent;
-}
-
-std::string LeafName(const std::string &path) {
-  return path == "/" ? "/" : std::filesystem::path(path).filename().string();
-}
-
-std::optional<FileIdentity> IdentityOf(const std::string &path) {
-  struct stat info {};
-  if (path.empty() || path[0] != '/' || lstat(path.c_str(), &info) != 0) {
+  if (fstat(fd, &info) != 0) {
     return std::nullopt;
   }
-  const std::string canonical = std::filesystem::weakly_canonical(path).string();
-  const std::optional<Mount> mount = MountOf(canonical, info.st_dev);
-  if (!mount) {
-    return std::nullopt;
-  }
-  SeenPaths()[{mount->id, info.st_ino}] = canonical;
-  SeenPaths()[{mount->id, info.st_ino & 0xFFFFFFFFu}] = canonical;
-  return FileIdentity{mount->id, info.st_dev, info.st_ino};
+  return FolderID{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
 }
 
-std::optional<std::string> MountPoint(uint32_t mountID) {
-  for (const Mount &mount : ReadMounts()) {
-    if (mount.id == mountID) {
-      return mount.point;
+struct Subfolder {
+  std::string name;
+  FolderID id;
+  Descriptor fd;
+};
+
+// The first subfolder not tried yet whose inode matches `wanted` in the bits of `mask`.
+std::optional<Subfolder> MatchingSubfolder(int folder, uint64_t wanted, uint64_t mask,
+                                           const std::vector<std::string> &tried) {
+  Listing listing = ListFolder(folder);
+  if (!listing) {
+    return std::nullopt;
+  }
+  while (const dirent *entry = readdir(listing.get())) {
+    if ((entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) ||
+        (static_cast<uint64_t>(entry->d_ino) & mask) != wanted || IsDots(entry->d_name) ||
+        std::find(tried.begin(), tried.end(), entry->d_name) != tried.end()) {
+      continue;
+    }
+    Descriptor child(openat(folder, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const std::optional<FolderID> id = child ? IDOf(child.get()) : std::nullopt;
+    if (id && (id->inode & mask) == wanted) {
+      return Subfolder{entry->d_name, *id, std::move(child)};
     }
   }
   return std::nullopt;
 }
 
-std::optional<std::string> PathOf(uint32_t mountID, uint64_t inode, unsigned inodeBits) {
-  std::optional<Mount> mount;
-  for (const Mount &candidate : ReadMounts()) {
-    if (candidate.id == mountID) {
-      mount = candidate;
-    }
+std::string Join(const std::string &folder, std::string_view name) {
+  if (name.empty()) {
+    return folder;
   }
+  return (folder == "/" ? "" : folder) + "/" + std::string(name);
+}
+
+std::optional<std::string> RealPath(const std::string &path) {
+  std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr), &std::free);
+  return real ? std::optional<std::string>(real.get()) : std::nullopt;
+}
+
+std::string WithoutTrailingSlashes(const std::string &path) {
+  const size_t end = path.find_last_not_of('/');
+  return end == std::string::npos ? "/" : path.substr(0, end + 1);
+}
+
+// The inodes of the folders from just below `mountPoint` down to `folder`.
+std::optional<std::vector<uint64_t>> FolderInodes(const std::string &mountPoint, const std::string &folder) {
+  std::vector<uint64_t> inodes;
+  if (folder == mountPoint) {
+    return inodes;
+  }
+  std::string prefix = mountPoint;
+  std::string_view below(folder);
+  below.remove_prefix(mountPoint == "/" ? 1 : mountPoint.size() + 1);
+  while (!below.empty()) {
+    const size_t slash = below.find('/');
+    prefix = Join(prefix, below.substr(0, slash));
+    below.remove_prefix(slash == std::string_view::npos ? below.size() : slash + 1);
+    struct stat info {};
+    if (lstat(prefix.c_str(), &info) != 0) {
+      return std::nullopt;
+    }
+    inodes.push_back(static_cast<uint64_t>(info.st_ino));
+  }
+  return inodes;
+}
+
+}  // namespace
+
+std::string ParentPath(const std::string &path) {
+  const std::string trimmed = WithoutTrailingSlashes(path);
+  const size_t slash = trimmed.find_last_of('/');
+  return slash == std::string::npos || slash == 0 ? "/" : WithoutTrailingSlashes(trimmed.substr(0, slash));
+}
+
+std::string LeafName(const std::string &path) {
+  const std::string trimmed = WithoutTrailingSlashes(path);
+  const size_t slash = trimmed.find_last_of('/');
+  return trimmed == "/" ? "/" : trimmed.substr(slash == std::string::npos ? 0 : slash + 1);
+}
+
+std::optional<FileLocation> LocateFile(const std::string &path) {
+  if (path.empty() || path[0] != '/') {
+    return std::nullopt;
+  }
+  const std::string leaf = LeafName(path);
+  std::optional<std::string> canonical;
+  if (leaf == "/" || leaf == "." || leaf == "..") {
+    canonical = RealPath(path);
+  } else if (const std::optional<std::string> folder = RealPath(ParentPath(path))) {
+    canonical = Join(*folder, leaf);
+  }
+  struct stat item {};
+  if (!canonical || lstat(canonical->c_str(), &item) != 0) {
+    return std::nullopt;
+  }
+  const std::optional<Mount> mount = MountHolding(*canonical);
   if (!mount) {
     return std::nullopt;
   }
-  const uint64_t mask = inodeBits >= 64 ? ~uint64_t{0} : (uint64_t{1} << inodeBits) - 1;
-  const auto seen = SeenPaths().find({mountID, inode});
-  if (seen != SeenPaths().end() && Matches(seen->second, mount->device, inode, mask)) {
-    return seen->second;
-  }
-  // Not seen by this copy: walk the mount breadth first, without leaving it, so the shallow
-  // folders where files are usually kept are found soon. The walk has a budget: a reference to a
-  // file that is not there (or made up by a caller) must not hold the program up for the time a
-  // whole disk takes to list.
-  constexpr size_t kMostEntries = 50000;
-  size_t examined = 0;
-  std::deque<std::string> folders = {mount->point};
-  while (!folders.empty() && examined < kMostEntries) {
-    const std::string folder = folders.front();
-    folders.pop_front();
-    if (Matches(folder, mount->device, inode, mask)) {
-      SeenPaths()[{mountID, inode}] = folder;
-      return folder;
+  FileLocation location;
+  location.mountID = mount->id;
+  location.device = static_cast<uint64_t>(item.st_dev);
+  location.inode = static_cast<uint64_t>(item.st_ino);
+  location.isMountRoot = *canonical == mount->point;
+  if (!location.isMountRoot) {
+    std::optional<std::vector<uint64_t>> folders = FolderInodes(mount->point, ParentPath(*canonical));
+    if (!folders) {
+      return std::nullopt;
     }
-    DIR *entries = opendir(folder.c_str());
-    if (entries == nullptr) {
+    location.folders = std::move(*folders);
+  }
+  location.path = std::move(*canonical);
+  return location;
+}
+
+std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item) {
+  const size_t levels = chain.folders.size();
+  const std::optional<Mount> mount = levels <= kMostLevels ? MountByID(chain.mountID) : std::nullopt;
+  Descriptor here(mount ? open(mount->point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  const std::optional<FolderID> root = here ? IDOf(here.get()) : std::nullopt;
+  if (!root) {
+    return std::nullopt;
+  }
+  const uint64_t mask = chain.bits >= 64 ? ~uint64_t{0} : (uint64_t{1} << chain.bits) - 1;
+  std::vector<FolderID> entered = {*root};  // for the way back up
+  std::vector<std::string> names;           // of the folders entered, below the mount point
+  std::vector<std::vector<std::string>> tried(levels + 1);
+  for (size_t reads = levels + 1 + kMostExtraReads; reads > 0; --reads) {
+    const size_t depth = names.size();
+    if (depth == levels) {
+      if (std::optional<std::string> leaf = item(here.get())) {
+        std::string path = mount->point;
+        for (const std::string &name : names) {
+          path = Join(path, name);
+        }
+        return Join(path, *leaf);
+      }
+    } else if (std::optional<Subfolder> next =
+                   MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth])) {
+      tried[depth].push_back(next->name);
+      names.push_back(std::move(next->name));
+      entered.push_back(next->id);
+      here = std::move(next->fd);
       continue;
     }
-    while (dirent *entry = readdir(entries)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") {
-        continue;
-      }
-      if (++examined > kMostEntries) {
-        break;
-      }
-      const std::string path = (folder == "/" ? "" : folder) + "/" + name;
-      struct stat info {};
-      if (lstat(path.c_str(), &info) != 0 || info.st_dev != mount->device) {
-        continue;
-      }
-      if (S_ISDIR(info.st_mode)) {
-        folders.push_back(path);
-      } else if ((info.st_ino & mask) == inode) {
-        closedir(entries);
-        SeenPaths()[{mountID, inode}] = path;
-        return path;
-      }
+    // Nothing more down here: back to the folder above, to try its next match.
+    if (depth == 0) {
+      return std::nullopt;
     }
-    closedir(entries);
+    Descriptor up(openat(here.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!up || IDOf(up.get()) != entered[depth - 1]) {
+      return std::nullopt;  // moved meanwhile
+    }
+    tried[depth].clear();
+    names.pop_back();
+    entered.pop_back();
+    here = std::move(up);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
+                                          const std::string &likelyName) {
+  struct stat named {};
+  if (!likelyName.empty() && fstatat(folder, likelyName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      static_cast<uint64_t>(named.st_dev) == device && static_cast<uint64_t>(named.st_ino) == inode) {
+    return likelyName;
+  }
+  Listing listing = ListFolder(folder);
+  if (!listing) {
+    return std::nullopt;
+  }
+  while (const dirent *entry = readdir(listing.get())) {
+    struct stat info {};
+    if (static_cast<uint64_t>(entry->d_ino) == inode && !IsDots(entry->d_name) &&
+        fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        static_cast<uint64_t>(info.st_dev) == device && static_cast<uint64_t>(info.st_ino) == inode) {
+      return std::string(entry->d_name);
+    }
   }
   return std::nullopt;
 }

@@ -1,31 +1,54 @@
-// Finding a file again from numbers alone. A file reference carries no path, and the runtime and
-// each bundle hold their own copy of this layer, so a reference made by one copy is resolved by
-// another from what it carries: the mount's id and the file's inode. Paths seen before are kept
-// and checked; others are found by walking the mount.
+// Where a file is, as numbers, and finding it again from them. A file reference carries no path,
+// and the runtime, each bundle's copy of this layer and other processes all read the same
+// references, so each is followed from what it carries: its mount, the inodes of the folders on
+// the way down from the mount's root folder, and the item's own device and inode. Nothing is
+// remembered between calls, and no mount is listed as a whole.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform {
 
-struct FileIdentity {
+struct FileLocation {
   uint32_t mountID = 0;
-  dev_t device = 0;
-  ino_t inode = 0;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool isMountRoot = false;
+  // Inodes of the folders between the mount's root folder and the item, outermost first.
+  std::vector<uint64_t> folders;
+  // The item's path, its folders free of links.
+  std::string path;
 };
 
-// The identity of an existing path (not following a last symbolic link).
-std::optional<FileIdentity> IdentityOf(const std::string &path);
-// Where the mount is, by the id that /proc/self/mountinfo gives it.
-std::optional<std::string> MountPoint(uint32_t mountID);
-// The path of the file with that inode on that mount. `inodeBits` says how many low bits of
-// the inode were kept (32 for a directory id).
-std::optional<std::string> PathOf(uint32_t mountID, uint64_t inode, unsigned inodeBits);
+// Where the item at an absolute path is. A link as the last element is the item itself.
+std::optional<FileLocation> LocateFile(const std::string &path);
 
+// A way down from the root folder of a mount: for each folder, the low `bits` bits of its inode.
+struct FolderChain {
+  uint32_t mountID = 0;
+  unsigned bits = 0;
+  std::vector<uint64_t> folders;
+};
+
+// Decides at the end of a chain: the name of the item inside the folder open as `folder` (empty
+// for the folder itself), or nothing, to try another folder that matches the chain.
+using ItemInFolder = std::function<std::optional<std::string>(int folder)>;
+
+// The path that the chain leads to and `item` accepts, or nothing. One directory read per level,
+// and at most a few more where several folders of a level match: a chain that leads nowhere is
+// given up at once.
+std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item);
+
+// The entry of the folder open as `folder` that has this device and inode; links are not followed.
+// The entry named `likelyName` is looked at first, so only a renamed item costs a directory read.
+std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
+                                          const std::string &likelyName);
+
+// Lexical parts of an absolute path; "/" is its own parent and leaf.
 std::string ParentPath(const std::string &path);
 std::string LeafName(const std::string &path);
 

@@ -9,50 +9,29 @@
 
 #include <bit>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <string>
 
 #include "platform/file_identity.h"
+#include "platform/file_references.h"
 
 namespace platform {
 namespace {
 
-constexpr uint32_t kRefMagic = 0x51525666;  // 'QRVf'
-
-struct RefBits {
-  uint32_t magic;
-  uint32_t mountID;
-  uint64_t inode;
-  uint8_t unused[64];
-};
-static_assert(sizeof(RefBits) == sizeof(FSRef));
-
-FSRef MakeRef(const FileIdentity &identity) {
-  RefBits bits{kRefMagic, identity.mountID, static_cast<uint64_t>(identity.inode), {}};
-  FSRef ref;
-  std::memcpy(&ref, &bits, sizeof ref);
-  return ref;
-}
-
-std::optional<std::string> PathOfRef(const FSRef *ref) {
-  RefBits bits;
-  std::memcpy(&bits, ref, sizeof bits);
-  if (bits.magic != kRefMagic) {
-    return std::nullopt;
-  }
-  return PathOf(bits.mountID, bits.inode, 64);
-}
-
-bool IsVolumeRoot(const std::string &path) {
-  const std::optional<FileIdentity> self = IdentityOf(path);
-  const std::optional<FileIdentity> parent = IdentityOf(ParentPath(path));
-  return path == "/" || !self || !parent || self->mountID != parent->mountID;
-}
-
 std::optional<std::string> VolumePath(int16_t vRefNum) {
-  return vRefNum < 0 ? MountPoint(static_cast<uint32_t>(-vRefNum)) : std::nullopt;
+  FSSpec volume{};
+  volume.vRefNum = vRefNum;
+  volume.parID = FSSPEC_PARID_VOLUME;
+  std::string path;
+  return vRefNum < 0 && PathOfSpec(volume, path) == noErr ? std::optional<std::string>(path) : std::nullopt;
+}
+
+bool Exists(const std::string &path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
 }
 
 bool UniNameOf(const std::string &name, HFSUniStr255 *out) {
@@ -103,7 +82,10 @@ bool OpenForWritingAnywhere(const struct stat &file) {
       std::string flags;
       while (info >> key >> flags && key != "flags:") {
       }
-      if (key == "flags:" && (std::stoul(flags, nullptr, 8) & O_ACCMODE) != O_RDONLY) {
+      unsigned long mode = 0;
+      const bool parsed =
+          std::from_chars(flags.data(), flags.data() + flags.size(), mode, 8).ptr == flags.data() + flags.size();
+      if (key == "flags:" && parsed && (mode & O_ACCMODE) != O_RDONLY) {
         found = true;
         break;
       }
@@ -117,78 +99,45 @@ bool OpenForWritingAnywhere(const struct stat &file) {
 }  // namespace
 
 OSErr FSPathMakeRef(const char *path, FSRef *ref, bool *isDirectory) {
-  const std::optional<FileIdentity> identity = IdentityOf(path ? path : "");
-  if (!identity) {
+  const std::optional<FileLocation> location = LocateFile(path ? path : "");
+  if (!location) {
     return fnfErr;
   }
-  *ref = MakeRef(*identity);
+  *ref = RefFor(*location);
   if (isDirectory != nullptr) {
     struct stat info {};
-    *isDirectory = stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+    *isDirectory = stat(location->path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
   }
   return noErr;
 }
 
 OSErr FSRefMakePath(const FSRef *ref, std::string &path) {
-  const std::optional<std::string> found = PathOfRef(ref);
+  std::optional<std::string> found = PathOfRef(*ref);
   if (!found) {
     return fnfErr;
   }
-  path = *found;
+  path = std::move(*found);
   return noErr;
 }
 
 OSErr FSPathMakeFSSpec(const char *path, FSSpec *spec) {
   const std::string full = path ? path : "";
   *spec = FSSpec{};
-  if (IdentityOf(full) && IsVolumeRoot(full)) {
-    const std::optional<FileIdentity> volume = IdentityOf(full);
-    if (volume->mountID > 0x7FFF) {
-      return nsvErr;
-    }
-    spec->vRefNum = static_cast<int16_t>(-static_cast<int32_t>(volume->mountID));
-    spec->parID = fsRtParID;
-  } else {
-    const std::optional<FileIdentity> folder = IdentityOf(ParentPath(full));
-    if (!folder) {
-      return fnfErr;
-    }
-    if (folder->mountID > 0x7FFF) {
-      return nsvErr;
-    }
-    spec->vRefNum = static_cast<int16_t>(-static_cast<int32_t>(folder->mountID));
-    spec->parID = static_cast<int32_t>(static_cast<uint32_t>(folder->inode));
+  const std::optional<FileLocation> item = LocateFile(full);
+  if (item && item->isMountRoot) {
+    return SpecFor(*item, LeafName(item->path), true, *spec);
   }
-  const std::string name = LeafName(full);
-  if (name.size() > 63) {
-    return bdNamErr;
-  }
-  spec->name[0] = static_cast<unsigned char>(name.size());
-  std::memcpy(spec->name + 1, name.data(), name.size());
-  return IdentityOf(full) ? noErr : fnfErr;
-}
-
-OSErr FSSpecMakePath(const FSSpec *spec, std::string &path) {
-  if (spec->vRefNum >= 0) {
-    return nsvErr;
-  }
-  const auto mountID = static_cast<uint32_t>(-static_cast<int32_t>(spec->vRefNum));
-  if (spec->parID == fsRtParID) {
-    const std::optional<std::string> volume = MountPoint(mountID);
-    if (!volume) {
-      return nsvErr;
-    }
-    path = *volume;
-    return noErr;
-  }
-  const std::optional<std::string> folder = PathOf(mountID, static_cast<uint32_t>(spec->parID), 32);
+  const std::optional<FileLocation> folder = LocateFile(ParentPath(item ? item->path : full));
   if (!folder) {
     return fnfErr;
   }
-  const size_t nameLength = spec->name[0] < 64 ? spec->name[0] : 63;
-  const std::string name(reinterpret_cast<const char *>(spec->name + 1), nameLength);
-  path = name.empty() ? *folder : (*folder == "/" ? "" : *folder) + "/" + name;
-  return IdentityOf(path) ? noErr : fnfErr;
+  const OSErr error = SpecFor(*folder, LeafName(item ? item->path : full), false, *spec);
+  return error != noErr ? error : item ? noErr : fnfErr;
+}
+
+OSErr FSSpecMakePath(const FSSpec *spec, std::string &path) {
+  const OSErr error = PathOfSpec(*spec, path);
+  return error != noErr ? error : Exists(path) ? noErr : fnfErr;
 }
 
 OSErr FSpMakeFSRef(const FSSpec *spec, FSRef *ref) {
@@ -199,28 +148,27 @@ OSErr FSpMakeFSRef(const FSSpec *spec, FSRef *ref) {
 
 OSErr FSGetCatalogInfo(const FSRef *ref, uint32_t whichInfo, FSCatalogInfo *catalogInfo,
                        HFSUniStr255 *outName, FSSpec *fsSpec, FSRef *parentRef) {
-  const std::optional<std::string> path = PathOfRef(ref);
-  if (!path) {
+  const std::optional<std::string> path = PathOfRef(*ref);
+  const std::optional<FileLocation> item = path ? LocateFile(*path) : std::nullopt;
+  if (!item) {
     return fnfErr;
   }
-  const bool root = IsVolumeRoot(*path);
   if (catalogInfo != nullptr && (whichInfo & kFSCatInfoNodeID) != 0) {
-    const std::optional<FileIdentity> identity = IdentityOf(*path);
-    catalogInfo->nodeID = root ? fsRtDirID : static_cast<uint32_t>(identity ? identity->inode : 0);
+    catalogInfo->nodeID = item->isMountRoot ? fsRtDirID : static_cast<uint32_t>(item->inode);
   }
-  if (outName != nullptr && !UniNameOf(LeafName(*path), outName)) {
+  if (outName != nullptr && !UniNameOf(LeafName(item->path), outName)) {
     return bdNamErr;
   }
   if (fsSpec != nullptr) {
-    const OSErr error = FSPathMakeFSSpec(path->c_str(), fsSpec);
+    const OSErr error = FSPathMakeFSSpec(item->path.c_str(), fsSpec);
     if (error != noErr) {
       return error;
     }
   }
   if (parentRef != nullptr) {
     *parentRef = FSRef{};
-    if (*path != "/") {
-      FSPathMakeRef(ParentPath(*path).c_str(), parentRef, nullptr);
+    if (item->path != "/") {
+      FSPathMakeRef(ParentPath(item->path).c_str(), parentRef, nullptr);
     }
   }
   return noErr;

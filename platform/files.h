@@ -1,6 +1,7 @@
 // The File Manager calls QRVUtil makes, on Linux files. An FSSpec names a file by its volume
-// (the mount, as a negative id), its folder's id (the folder's inode, low 32 bits) and its name;
-// an FSRef by its mount and inode. Both resolve again anywhere in the process.
+// (the mount, as a negative id), its folder and its name; an FSRef by its mount, device and
+// inode. Both carry the way down to their folder (abi/host_abi.h), so any program finds the file
+// again from the bytes alone.
 #pragma once
 
 #include <cstdint>

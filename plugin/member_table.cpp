@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 
+#include "plugin/boundary.h"
 #include "plugin/files.h"
 #include "plugin/host_values.h"
 #include "plugin/memory_blocks.h"
@@ -29,11 +30,6 @@ static_assert(offsetof(PluginClassRecord, sharedMethods) == 23 * kWord);
 static_assert(offsetof(HostStringRecord, storage) == 1 * kWord);
 static_assert(offsetof(HostStringRecord, length) == 3 * kWord);
 
-template <typename Function>
-void *Handler(Function *function) {
-  return reinterpret_cast<void *>(function);
-}
-
 constexpr HostWord kFolderItemFlags = 4;
 
 PluginMethodRecord Method(void *function, const char *declaration, HostWord flags = 0) {
@@ -59,10 +55,10 @@ PluginPropertyRecord ReadOnlyGetter(const char *name, const char *type, size_t c
 }
 
 std::array<PluginMethodRecord, 1> gStdoutMethods = {
-    Method(Handler(&StdoutWrite), "Write(data as string)")};
+    Method(Guarded<&StdoutWrite>(), "Write(data as string)")};
 
 std::array<PluginMethodRecord, 1> gStdinMethods = {
-    Method(Handler(&StdinRead), "Read(count as integer) as string")};
+    Method(Guarded<&StdinRead>(), "Read(count as integer) as string")};
 
 std::array<PluginPropertyRecord, 21> gStyleDataProperties = {
     Direct("FontAvailable", "Boolean", 64, true),
@@ -76,14 +72,14 @@ std::array<PluginPropertyRecord, 21> gStyleDataProperties = {
     Direct("Extend", "Boolean", 48, true),
     Direct("TextOffset", "Integer", 4, true),
     Direct("TextHeight", "Integer", 12, true),
-    ReadDirectWithSetter("FontID", "Integer", 20, Handler(&SetFontID)),
-    ReadDirectWithSetter("FontName", "String", 28, Handler(&SetFontName)),
+    ReadDirectWithSetter("FontID", "Integer", 20, Guarded<&SetFontID>()),
+    ReadDirectWithSetter("FontName", "String", 28, Guarded<&SetFontName>()),
     Direct("TextSize", "Integer", 36, true),
-    ReadDirectWithSetter("TextColor", "Color", 44, Handler(&SetTextColor)),
-    ReadDirectWithSetter("Red", "Integer", 52, Handler(&SetRed)),
-    ReadDirectWithSetter("Green", "Integer", 60, Handler(&SetGreen)),
-    ReadDirectWithSetter("Blue", "Integer", 68, Handler(&SetBlue)),
-    ReadDirectWithSetter("Text", "String", 72, Handler(&SetText)),
+    ReadDirectWithSetter("TextColor", "Color", 44, Guarded<&SetTextColor>()),
+    ReadDirectWithSetter("Red", "Integer", 52, Guarded<&SetRed>()),
+    ReadDirectWithSetter("Green", "Integer", 60, Guarded<&SetGreen>()),
+    ReadDirectWithSetter("Blue", "Integer", 68, Guarded<&SetBlue>()),
+    ReadDirectWithSetter("Text", "String", 72, Guarded<&SetText>()),
     Direct("Style", "Integer", 80, true),
     Direct("TextLength", "Integer", 76, false),
 };
@@ -92,94 +88,94 @@ std::array<PluginPropertyRecord, 1> gStyleDataListProperties = {
     Direct("Count", "Integer", 0, true)};
 
 std::array<PluginMethodRecord, 1> gStyleDataListMethods = {
-    Method(Handler(&StyleDataListStyle), "Style(index as integer) as StyleDataQRV")};
+    Method(Guarded<&StyleDataListStyle>(), "Style(index as integer) as StyleDataQRV")};
 
 std::array<PluginPropertyRecord, 6> gTimeZoneProperties = {
     Direct("GmtDeltaTotalseconds", "Integer", 0, false),
     Direct("GmtDeltaSeconds", "Integer", 4, false),
     Direct("GmtDeltaMinutes", "Integer", 8, false),
     Direct("GmtDeltaHours", "Integer", 12, false),
-    ReadOnlyGetter("Latitude", "Double", 16, Handler(&LatitudeGetter)),
-    ReadOnlyGetter("Longitude", "Double", 24, Handler(&LongitudeGetter)),
+    ReadOnlyGetter("Latitude", "Double", 16, Guarded<&LatitudeGetter>()),
+    ReadOnlyGetter("Longitude", "Double", 24, Guarded<&LongitudeGetter>()),
 };
 
 std::array<PluginMethodRecord, 10> gFolderItemMethods = {
-    Method(Handler(&VolumeSizeKBQRV), "VolumeSizeKBQRV as Integer", kFolderItemFlags),
-    Method(Handler(&VolumeSizeQRV), "VolumeSizeQRV as Double", kFolderItemFlags),
-    Method(Handler(&VolumeFreeSizeKBQRV), "VolumeFreeSizeKBQRV as Integer", kFolderItemFlags),
-    Method(Handler(&VolumeFreeSizeQRV), "VolumeFreeSizeQRV as Double", kFolderItemFlags),
-    Method(Handler(&FSSpecQRV), "FSSpecQRV as memoryblock", kFolderItemFlags),
-    Method(Handler(&FSRefQRV), "FSRefQRV as memoryblock", kFolderItemFlags),
-    Method(Handler(&FSRefNameQRV), "FSRefNameQRV(byref name as string) as memoryblock",
+    Method(Guarded<&VolumeSizeKBQRV, -1>(), "VolumeSizeKBQRV as Integer", kFolderItemFlags),
+    Method(Guarded<&VolumeSizeQRV, -1>(), "VolumeSizeQRV as Double", kFolderItemFlags),
+    Method(Guarded<&VolumeFreeSizeKBQRV, -1>(), "VolumeFreeSizeKBQRV as Integer", kFolderItemFlags),
+    Method(Guarded<&VolumeFreeSizeQRV, -1>(), "VolumeFreeSizeQRV as Double", kFolderItemFlags),
+    Method(Guarded<&FSSpecQRV>(), "FSSpecQRV as memoryblock", kFolderItemFlags),
+    Method(Guarded<&FSRefQRV>(), "FSRefQRV as memoryblock", kFolderItemFlags),
+    Method(Guarded<&FSRefNameQRV>(), "FSRefNameQRV(byref name as string) as memoryblock",
            kFolderItemFlags),
-    Method(Handler(&FlushVolumeQRV), "FlushVolumeQRV as integer", kFolderItemFlags),
-    Method(Handler(&IsFileDataForkOpenReadWriteQRV), "IsFileDataForkOpenReadWriteQRV as boolean",
+    Method(Guarded<&FlushVolumeQRV, -1>(), "FlushVolumeQRV as integer", kFolderItemFlags),
+    Method(Guarded<&IsFileDataForkOpenReadWriteQRV>(), "IsFileDataForkOpenReadWriteQRV as boolean",
            kFolderItemFlags),
-    Method(Handler(&IsFileResourceForkOpenReadWriteQRV),
+    Method(Guarded<&IsFileResourceForkOpenReadWriteQRV>(),
            "IsFileResourceForkOpenReadWriteQRV as boolean", kFolderItemFlags),
 };
 
 std::array<PluginMethodRecord, 2> gObjectMethods = {
-    Method(Handler(&ReferenceCountQRV), "ReferenceCountQRV as Integer"),
-    Method(Handler(&MemoryAddressQRV), "MemoryAddressQRV as Integer"),
+    Method(Guarded<&ReferenceCountQRV>(), "ReferenceCountQRV as Integer"),
+    Method(Guarded<&MemoryAddressQRV>(), "MemoryAddressQRV as Integer"),
 };
 
 std::array<PluginPropertyRecord, 1> gStringMemoryBlockProperties = {
-    ReadOnlyGetter("StorageString", "String", 0, Handler(&StorageStringGetter))};
+    ReadOnlyGetter("StorageString", "String", 0, Guarded<&StorageStringGetter>())};
 
 std::array<PluginMethodRecord, 42> gGlobalFunctions = {
-    Method(Handler(&DecompileMacStyleDataQRV),
+    Method(Guarded<&DecompileMacStyleDataQRV>(),
            "DecompileMacStyleDataQRV(text as string, styles as string) as StyleDataListQRV"),
-    Method(Handler(&DecompileWinStyleDataQRV),
+    Method(Guarded<&DecompileWinStyleDataQRV>(),
            "DecompileWinStyleDataQRV(text as string, styles as string) as StyleDataListQRV"),
-    Method(Handler(&GetHash32QRV), "GetHash32QRV(s as string) as integer"),
-    Method(Handler(&NewInstanceQRV), "NewInstanceQRV(ClassName as string) as object"),
-    Method(Handler(&GetEncodingOfStringQRV), "GetEncodingOfStringQRV(s as string) as integer"),
-    Method(Handler(&SetEncodingOfStringQRV),
+    Method(Guarded<&GetHash32QRV>(), "GetHash32QRV(s as string) as integer"),
+    Method(Guarded<&NewInstanceQRV>(), "NewInstanceQRV(ClassName as string) as object"),
+    Method(Guarded<&GetEncodingOfStringQRV>(), "GetEncodingOfStringQRV(s as string) as integer"),
+    Method(Guarded<&SetEncodingOfStringQRV>(),
            "SetEncodingOfStringQRV(s as string, encoding as integer)"),
-    Method(Handler(&StringFromOSTypeQRV), "StringFromOSTypeQRV(int as integer) as string"),
-    Method(Handler(&OSTypeFromStringQRV), "OSTypeFromStringQRV(str as string) as integer"),
-    Method(Handler(&StringToMemoryBlockQRV), "StringToMemoryBlockQRV(s as string) as memoryblock"),
-    Method(Handler(&StringToMemoryBlockByReferenceQRV),
+    Method(Guarded<&StringFromOSTypeQRV>(), "StringFromOSTypeQRV(int as integer) as string"),
+    Method(Guarded<&OSTypeFromStringQRV>(), "OSTypeFromStringQRV(str as string) as integer"),
+    Method(Guarded<&StringToMemoryBlockQRV>(), "StringToMemoryBlockQRV(s as string) as memoryblock"),
+    Method(Guarded<&StringToMemoryBlockByReferenceQRV>(),
            "StringToMemoryBlockByReferenceQRV(s as string) as memoryblock"),
-    Method(Handler(&MemoryBlockToStringQRV), "MemoryBlockToStringQRV(s as memoryblock) as string"),
-    Method(Handler(&MemoryBlockToStringWithLengthQRV),
+    Method(Guarded<&MemoryBlockToStringQRV>(), "MemoryBlockToStringQRV(s as memoryblock) as string"),
+    Method(Guarded<&MemoryBlockToStringWithLengthQRV>(),
            "MemoryBlockToStringWithLengthQRV(s as memoryblock,len as integer) as string"),
-    Method(Handler(&CloneStringQRV), "CloneStringQRV(s as string) as string"),
-    Method(Handler(&CloneMemoryBlockQRV), "CloneMemoryBlockQRV(s as memoryblock) as memoryblock"),
-    Method(Handler(&CloneMemoryBlockWithLengthQRV),
+    Method(Guarded<&CloneStringQRV>(), "CloneStringQRV(s as string) as string"),
+    Method(Guarded<&CloneMemoryBlockQRV>(), "CloneMemoryBlockQRV(s as memoryblock) as memoryblock"),
+    Method(Guarded<&CloneMemoryBlockWithLengthQRV>(),
            "CloneMemoryBlockWithLengthQRV(s as memoryblock,len as integer) as memoryblock"),
-    Method(Handler(&ReturnErrPtrQRV), "ReturnErrPtrQRV as Integer"),
-    Method(Handler(&ReturnOutPtrQRV), "ReturnOutPtrQRV as Integer"),
-    Method(Handler(&ReturnInPtrQRV), "ReturnInPtrQRV as Integer"),
-    Method(Handler(&BitwiseXORStringBytesQRV),
+    Method(Guarded<&ReturnErrPtrQRV>(), "ReturnErrPtrQRV as Integer"),
+    Method(Guarded<&ReturnOutPtrQRV>(), "ReturnOutPtrQRV as Integer"),
+    Method(Guarded<&ReturnInPtrQRV>(), "ReturnInPtrQRV as Integer"),
+    Method(Guarded<&BitwiseXORStringBytesQRV>(),
            "BitwiseXORStringBytesQRV(s as string, v as integer) as string"),
-    Method(Handler(&DelayQRV), "DelayQRV(time as double)"),
-    Method(Handler(&DelayWithModeQRV), "DelayQRV(time as double, mode as integer)"),
-    Method(Handler(&SetSoundVolumeQRV), "SetSoundVolumeQRV(percent as double)"),
-    Method(Handler(&GetSoundVolumeQRV), "GetSoundVolumeQRV as double"),
-    Method(Handler(&SetSoundVolumeLeftQRV), "SetSoundVolumeLeftQRV(percent as double)"),
-    Method(Handler(&GetSoundVolumeLeftQRV), "GetSoundVolumeLeftQRV as double"),
-    Method(Handler(&SetSoundVolumeRightQRV), "SetSoundVolumeRightQRV(percent as double)"),
-    Method(Handler(&GetSoundVolumeRightQRV), "GetSoundVolumeRightQRV as double"),
-    Method(Handler(&SetSoundMuteQRV), "SetSoundMuteQRV(mute as boolean)"),
-    Method(Handler(&GetSoundMuteQRV), "GetSoundMuteQRV as boolean"),
-    Method(Handler(&ShowCursorQRV), "ShowCursorQRV"),
-    Method(Handler(&HideCursorQRV), "HideCursorQRV"),
-    Method(Handler(&ObscureCursorQRV), "ObscureCursorQRV"),
-    Method(Handler(&FlashMenuBarQRV), "FlashMenuBarQRV"),
-    Method(Handler(&GetDoubleClickIntervalQRV), "GetDoubleClickIntervalQRV as integer"),
-    Method(Handler(&NewFolderItemFSSpecQRV),
+    Method(Guarded<&DelayQRV>(), "DelayQRV(time as double)"),
+    Method(Guarded<&DelayWithModeQRV>(), "DelayQRV(time as double, mode as integer)"),
+    Method(Guarded<&SetSoundVolumeQRV>(), "SetSoundVolumeQRV(percent as double)"),
+    Method(Guarded<&GetSoundVolumeQRV>(), "GetSoundVolumeQRV as double"),
+    Method(Guarded<&SetSoundVolumeLeftQRV>(), "SetSoundVolumeLeftQRV(percent as double)"),
+    Method(Guarded<&GetSoundVolumeLeftQRV>(), "GetSoundVolumeLeftQRV as double"),
+    Method(Guarded<&SetSoundVolumeRightQRV>(), "SetSoundVolumeRightQRV(percent as double)"),
+    Method(Guarded<&GetSoundVolumeRightQRV>(), "GetSoundVolumeRightQRV as double"),
+    Method(Guarded<&SetSoundMuteQRV>(), "SetSoundMuteQRV(mute as boolean)"),
+    Method(Guarded<&GetSoundMuteQRV>(), "GetSoundMuteQRV as boolean"),
+    Method(Guarded<&ShowCursorQRV>(), "ShowCursorQRV"),
+    Method(Guarded<&HideCursorQRV>(), "HideCursorQRV"),
+    Method(Guarded<&ObscureCursorQRV>(), "ObscureCursorQRV"),
+    Method(Guarded<&FlashMenuBarQRV>(), "FlashMenuBarQRV"),
+    Method(Guarded<&GetDoubleClickIntervalQRV>(), "GetDoubleClickIntervalQRV as integer"),
+    Method(Guarded<&NewFolderItemFSSpecQRV>(),
            "NewFolderItemFSSpecQRV(fsspec as memoryblock) as FolderItem"),
-    Method(Handler(&NewFolderItemFSRefQRV),
+    Method(Guarded<&NewFolderItemFSRefQRV>(),
            "NewFolderItemFSRefQRV(fsref as memoryblock) as FolderItem"),
-    Method(Handler(&NewFolderItemFSRefNameQRV),
+    Method(Guarded<&NewFolderItemFSRefNameQRV>(),
            "NewFolderItemFSRefNameQRV(fsref as memoryblock,name as string) as FolderItem"),
-    Method(Handler(&MemoryAddressQRV), "GetObjectMemoryAddressQRV(o as object) as integer"),
-    Method(Handler(&MemoryAddressQRV), "GetStringMemoryAddressQRV(s as string) as integer"),
-    Method(Handler(&ReferenceCountQRV), "GetObjectLockCountQRV(o as object) as integer"),
-    Method(Handler(&ReferenceCountQRV), "GetStringLockCountQRV(s as string) as integer"),
-    Method(Handler(&NewStringMemoryBlockQRV),
+    Method(Guarded<&MemoryAddressQRV>(), "GetObjectMemoryAddressQRV(o as object) as integer"),
+    Method(Guarded<&MemoryAddressQRV>(), "GetStringMemoryAddressQRV(s as string) as integer"),
+    Method(Guarded<&ReferenceCountQRV>(), "GetObjectLockCountQRV(o as object) as integer"),
+    Method(Guarded<&ReferenceCountQRV>(), "GetStringLockCountQRV(s as string) as integer"),
+    Method(Guarded<&NewStringMemoryBlockQRV>(),
            "NewStringMemoryBlockQRV(data as string) as StringMemoryBlockQRV"),
 };
 
@@ -224,16 +220,16 @@ void ResetClassRecords() {
   SetMethods(gStdinClass, gStdinMethods);
 
   gStyleDataClass = Class("StyleDataQRV", 84);
-  gStyleDataClass.destructor = Handler(&StyleDataDestructor);
+  gStyleDataClass.destructor = Guarded<&StyleDataDestructor>();
   SetProperties(gStyleDataClass, gStyleDataProperties);
 
   gStyleDataListClass = Class("StyleDataListQRV", 8);
-  gStyleDataListClass.destructor = Handler(&StyleDataListDestructor);
+  gStyleDataListClass.destructor = Guarded<&StyleDataListDestructor>();
   SetProperties(gStyleDataListClass, gStyleDataListProperties);
   SetMethods(gStyleDataListClass, gStyleDataListMethods);
 
   gTimeZoneClass = Class("TimeZoneQRV", 32);
-  gTimeZoneClass.constructor = Handler(&TimeZoneConstructor);
+  gTimeZoneClass.constructor = Guarded<&TimeZoneConstructor>();
   SetProperties(gTimeZoneClass, gTimeZoneProperties);
 
   gFolderItemExtension = Class("folderitem", 0);
@@ -245,7 +241,7 @@ void ResetClassRecords() {
 
   gStringMemoryBlockClass = Class("StringMemoryBlockQRV", 4);
   gStringMemoryBlockClass.superName = "MemoryBlock";
-  gStringMemoryBlockClass.destructor = Handler(&StringMemoryBlockDestructor);
+  gStringMemoryBlockClass.destructor = Guarded<&StringMemoryBlockDestructor>();
   SetProperties(gStringMemoryBlockClass, gStringMemoryBlockProperties);
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 namespace fake {
 namespace {
@@ -128,6 +129,13 @@ void *Host::Routine(const std::string &name) {
   };
   const auto found = routines.find(name);
   return found == routines.end() ? nullptr : found->second;
+}
+
+void Host::Note(std::string_view callback) {
+  callLog_.emplace_back(callback);
+  if (throwing_.find(callback) != throwing_.end()) {
+    throw std::runtime_error("thrown by " + std::string(callback));
+  }
 }
 
 int Host::Lookups(const std::string &callback) const {

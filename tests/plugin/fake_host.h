@@ -60,6 +60,9 @@ class Host {
   void Remove(const std::string &callback) { missing_.insert(callback); }
   void Restore(const std::string &callback) { missing_.erase(callback); }
   void FailNextAllocations(int count) { failAllocations_ = count; }
+  // The callback throws a C++ exception each time it is called, as no host should.
+  void ThrowFrom(const std::string &callback) { throwing_.insert(callback); }
+  void StopThrowing() { throwing_.clear(); }
 
   // What the bundle did.
   int Lookups(const std::string &callback) const;
@@ -142,7 +145,7 @@ class Host {
   static Host &Current();
   static void *Resolve(const char *name);
   void *Routine(const std::string &name);
-  void Note(std::string_view callback) { callLog_.emplace_back(callback); }
+  void Note(std::string_view callback);
   bool UsesOldMethodForm() const { return !version_ || *version_ < 5.9; }
   RegisteredClass Capture(PluginClassRecord *record, bool extension) const;
   void AddLayout(const PluginClassRecord &record);
@@ -178,6 +181,7 @@ class Host {
 
   std::optional<double> version_;
   std::set<std::string> missing_;
+  std::set<std::string, std::less<>> throwing_;
   int failAllocations_ = 0;
   std::map<std::string, int> lookups_;
   std::vector<std::string> callLog_;

@@ -16,6 +16,7 @@
 #include "runtime/core/host_objects.h"
 #include "runtime/core/string.h"
 #include "runtime/plugin_host/host_callbacks.h"
+#include "tests/plugin/file_fixtures.h"
 
 namespace {
 
@@ -523,6 +524,50 @@ TEST_F(FolderItems, NilArgumentsGiveFailure) {
   EXPECT_FALSE(REALFSRefFromFolderItem(item.get(), nullptr, &name));
   EXPECT_EQ(REALFolderItemFromParentFSRef(nullptr, &name), nullptr);
   EXPECT_EQ(REALFolderItemFromParentFSRef(&ref, nullptr), nullptr);
+}
+
+// A reference made by another process names its file however deep it lies.
+TEST_F(FolderItems, ReferencesFromAnotherProcessLeadToDeepFiles) {
+  const std::string deepFolder = fake::ScratchFolder::MakeNested(dir, 24);
+  const std::string deep = deepFolder + "/deep.txt";
+  std::ofstream(deep) << "x";
+  const std::optional<std::string> made = fake::BytesFromOtherProcess([&]() -> std::optional<std::string> {
+    FSRef folderRef{};
+    FSSpec spec{};
+    if (!REALFSRefFromFolderItem(Item(deepFolder).get(), &folderRef, nullptr) ||
+        !REALFSSpecFromFolderItem(&spec, Item(deep).get())) {
+      return std::nullopt;
+    }
+    return std::string(reinterpret_cast<const char *>(&folderRef), sizeof folderRef) +
+           std::string(reinterpret_cast<const char *>(&spec), sizeof spec);
+  });
+  ASSERT_TRUE(made);
+  ASSERT_EQ(made->size(), sizeof(FSRef) + sizeof(FSSpec));
+  FSRef folderRef{};
+  FSSpec spec{};
+  std::memcpy(&folderRef, made->data(), sizeof folderRef);
+  std::memcpy(&spec, made->data() + sizeof folderRef, sizeof spec);
+  HFSUniStr255 name = Name(u"deep.txt");
+  EXPECT_EQ(PathOf(Own(REALFolderItemFromParentFSRef(&folderRef, &name))), deep);
+  EXPECT_EQ(PathOf(Own(FolderItemFromFSSpec(&spec))), deep);
+}
+
+// A reference to a link is one to the link itself, even when its target loops back to it.
+TEST_F(FolderItems, LinkInALoopIsReferencedAsItself) {
+  const std::filesystem::path link = dir / "link";
+  const std::filesystem::path target = dir / "target";
+  std::filesystem::create_symlink(target, link);
+  std::filesystem::create_symlink(link, target);
+  FSRef ref{};
+  HFSUniStr255 name{};
+  ASSERT_TRUE(REALFSRefFromFolderItem(Item(link).get(), &ref, &name));
+  FSRef parent{};
+  ASSERT_TRUE(REALFSRefFromFolderItem(Item(dir).get(), &parent, nullptr));
+  EXPECT_EQ(PathOf(Own(REALFolderItemFromParentFSRef(&parent, &name))), link);
+  FSSpec spec{};
+  ASSERT_TRUE(REALFSSpecFromFolderItem(&spec, Item(link).get()));
+  EXPECT_EQ(PathOf(Own(FolderItemFromFSSpec(&spec))), link);
+  EXPECT_FALSE(REALFSRefFromFolderItem(Item(link / "below").get(), &ref, nullptr));
 }
 
 // --- Loading bundles --------------------------------------------------------------------

@@ -196,6 +196,22 @@ TEST_F(QRVUtilFiles, SpecAndRefBlocksLeadBackToTheSameFile) {
   EXPECT_EQ(PathOf(fromRef(ref.get())), file);
 }
 
+// The bundle's copy of the platform layer follows the host's reference to a file far below its
+// mount's root.
+TEST_F(QRVUtilFiles, DeepFileRefMadeByTheHostLeadsTheBundleBack) {
+  auto refOf = Member<HostObject (*)(HostObject)>("folderitem.FSRefQRV as memoryblock");
+  auto fromRef = Member<HostObject (*)(HostObject)>("NewFolderItemFSRefQRV(fsref as memoryblock) as FolderItem");
+  ASSERT_TRUE(refOf && fromRef);
+  std::filesystem::path deep = dir;
+  for (int level = 0; level < 24; ++level) deep /= "level " + std::to_string(level);
+  std::filesystem::create_directories(deep);
+  deep /= "deep.txt";
+  std::ofstream(deep) << "x";
+  Object ref = Own(refOf(Own(rt::NewFolderItemObject(rt::FolderItem(deep))).get()));
+  ASSERT_TRUE(ref);
+  EXPECT_EQ(PathOf(fromRef(ref.get())), deep);
+}
+
 TEST_F(QRVUtilFiles, VolumeFiguresComeFromTheItemsSpec) {
   auto sizeKB = Member<intptr_t (*)(HostObject)>("folderitem.VolumeSizeKBQRV as Integer");
   auto freeBytes = Member<double (*)(HostObject)>("folderitem.VolumeFreeSizeQRV as Double");
