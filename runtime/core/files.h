@@ -110,7 +110,8 @@ class FolderItem {
   bool Exists() const;
   std::shared_ptr<FolderItem> Child(const String &name) const;
   std::shared_ptr<FolderItem> Parent() const;
-  // Nothing when the file is missing or cannot be read.
+  // Nothing when the file is missing, cannot be read or is not a regular file (a FIFO, socket
+  // or device is never opened in a way that can wait).
   std::shared_ptr<BinaryStream> OpenAsBinaryFile(bool readWrite = false) const;
   // Nothing when the folder cannot take a new file.
   std::shared_ptr<BinaryStream> CreateBinaryFile(const String &fileTypeName) const;
