@@ -14,6 +14,8 @@ void Preferences::LoadPreferences() {
   // No folder to look in is a missing file too: the built-in searches are there to use.
   auto folder = rt::SpecialFolder::Preferences();
   auto file = folder ? folder->Child(kPreferencesFileName) : nullptr;
+  // A save killed part-way leaves its temporary file behind; the next start clears it away.
+  if (file) file->RemoveInterruptedSaves();
   auto stream = file ? file->OpenAsBinaryFile(false) : nullptr;
   if (!stream) {
     AddDefaultSearches();

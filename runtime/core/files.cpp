@@ -6,18 +6,55 @@
 #include <unistd.h>
 
 #include <cerrno>
-
-#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "runtime/core/file_replacement.h"
 #include "runtime/core/string_functions.h"
 
 namespace rt {
 namespace fs = std::filesystem;
 
+namespace {
+
+// Reads ahead this much past what is asked, so a load of many small records makes few calls.
+constexpr size_t kReadChunk = 64 * 1024;
+
+// Opens a regular file for reading, and nothing else: a FIFO, socket or device there is never
+// opened in a way that can wait, and gives -1 like a file that cannot be read.
+int OpenRegularFile(const fs::path &path, struct stat &info) {
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  // The path may change between the look and the open: the open must not wait either.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
+      opened.st_ino != info.st_ino) {
+    ::close(fd);
+    return -1;
+  }
+  info = opened;
+  return fd;
+}
+
+}  // namespace
+
 std::shared_ptr<BinaryStream> BinaryStream::ForReading(std::string bytes) {
   std::shared_ptr<BinaryStream> s(new BinaryStream());
   s->bytes_ = std::move(bytes);
+  s->data_ = s->bytes_.data();
+  s->end_ = s->bytes_.size();
+  s->length_ = s->bytes_.size();
+  return s;
+}
+
+std::shared_ptr<BinaryStream> BinaryStream::ForReadingFile(const fs::path &path) {
+  struct stat info {};
+  int fd = OpenRegularFile(path, info);
+  if (fd < 0) return nullptr;
+  std::shared_ptr<BinaryStream> s(new BinaryStream());
+  s->fd_ = fd;
+  s->length_ = static_cast<uint64_t>(info.st_size);
   return s;
 }
 
@@ -29,7 +66,55 @@ std::shared_ptr<BinaryStream> BinaryStream::ForReplacing(fs::path target) {
 }
 
 // A stream dropped without Close was interrupted: its file is not put in place.
-BinaryStream::~BinaryStream() = default;
+BinaryStream::~BinaryStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string_view BinaryStream::TakeSlow(size_t count) {
+  if (fd_ >= 0) Fill(count);
+  size_t left = end_ - next_;
+  if (count > left) {
+    readPastEnd_ = true;
+    count = left;
+  }
+  std::string_view out(data_ + next_, count);
+  next_ += count;
+  position_ += count;
+  return out;
+}
+
+void BinaryStream::Fill(size_t count) {
+  size_t kept = end_ - next_;
+  if (kept && next_) std::memmove(buffer_.get(), buffer_.get() + next_, kept);
+  next_ = 0;
+  end_ = kept;
+  // Room for what is asked and a chunk ahead, but for more than a chunk only when the file says
+  // it holds that much.
+  uint64_t inFile = position_ + kept < length_ ? length_ - position_ - kept : 0;
+  Reserve(kept + static_cast<size_t>(std::min<uint64_t>(std::max(count - kept, kReadChunk),
+                                                        std::max<uint64_t>(inFile, kReadChunk))));
+  while (end_ < count) {
+    // A file that grew, or a kernel file that gives no size, is read on a chunk at a time.
+    if (end_ == capacity_) Reserve(capacity_ + kReadChunk);
+    ssize_t n = ::read(fd_, buffer_.get() + end_, capacity_ - end_);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {  // the end, or a failure: what is at hand is all there is
+      length_ = position_ + end_;
+      return;
+    }
+    end_ += static_cast<size_t>(n);
+  }
+  length_ = std::max(length_, position_ + end_);
+}
+
+void BinaryStream::Reserve(size_t size) {
+  if (size <= capacity_) return;
+  auto bigger = std::make_unique_for_overwrite<char[]>(size);
+  if (end_) std::memcpy(bigger.get(), buffer_.get(), end_);
+  buffer_ = std::move(bigger);
+  capacity_ = size;
+  data_ = buffer_.get();
+}
 
 int32_t BinaryStream::ReadLong() {
   std::string_view b = Take(4);
@@ -68,42 +153,20 @@ void BinaryStream::WritePString(const String &s) {
 void BinaryStream::Write(std::string_view bytes) {
   if (!writing_ || closed_) return;
   bytes_.append(bytes);
-  position_ = bytes_.size();
-}
-
-static bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
+  data_ = bytes_.data();
+  next_ = end_ = bytes_.size();
+  position_ = length_ = bytes_.size();
 }
 
 bool BinaryStream::Close() {
   if (closed_) return true;
   closed_ = true;
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
   if (!writing_) return true;
-  std::string temp = (target_.parent_path() / ("." + target_.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes_) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), target_.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // The rename itself must reach the disk before the save counts as done.
-  int dir = ::open(target_.parent_path().c_str(), O_RDONLY | O_DIRECTORY);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  return true;
+  return ReplaceFile(target_, bytes_);
 }
 
 bool FolderItem::Exists() const {
@@ -122,13 +185,9 @@ std::shared_ptr<FolderItem> FolderItem::Parent() const {
 }
 
 std::optional<std::string> ReadWholeFile(const fs::path &path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  int fd = OpenRegularFile(path, info);
+  if (fd < 0) return std::nullopt;
   // One byte more than the size, so a file that grew meanwhile is noticed and read on.
   std::string bytes(static_cast<size_t>(info.st_size) + 1, '\0');
   size_t got = 0;
@@ -150,9 +209,7 @@ std::optional<std::string> ReadWholeFile(const fs::path &path) {
 
 std::shared_ptr<BinaryStream> FolderItem::OpenAsBinaryFile(bool readWrite) const {
   (void)readWrite;  // every caller reads; writing goes through CreateBinaryFile
-  std::optional<std::string> bytes = ReadWholeFile(path_);
-  if (!bytes) return nullptr;
-  return BinaryStream::ForReading(std::move(*bytes));
+  return BinaryStream::ForReadingFile(path_);
 }
 
 std::shared_ptr<BinaryStream> FolderItem::CreateBinaryFile(const String &fileTypeName) const {
@@ -162,6 +219,8 @@ std::shared_ptr<BinaryStream> FolderItem::CreateBinaryFile(const String &fileTyp
   if (fs::is_directory(path_, ec)) return nullptr;
   return BinaryStream::ForReplacing(path_);
 }
+
+void FolderItem::RemoveInterruptedSaves() const { RemoveInterruptedReplacements(path_); }
 
 namespace SpecialFolder {
 std::shared_ptr<FolderItem> Preferences() {

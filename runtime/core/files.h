@@ -1,6 +1,7 @@
 // Folder items, binary streams and file types.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -12,12 +13,16 @@
 
 namespace rt {
 
-// A stream over one file, big-endian by default. A reading stream holds the file's bytes; a
-// writing stream made by CreateBinaryFile writes a temporary file beside the target and puts it
-// in place on Close, so an interrupted or failed save leaves the old file whole.
+// A stream over one file, big-endian by default. A reading stream opened on a file reads it
+// through a small buffer, so what it holds follows what is read, never the file's size; one made
+// by ForReading holds the bytes it was given. A writing stream made by CreateBinaryFile writes a
+// temporary file beside the target and puts it in place on Close, so an interrupted or failed
+// save leaves the old file whole.
 class BinaryStream {
  public:
   static std::shared_ptr<BinaryStream> ForReading(std::string bytes);
+  // Nothing when the path is not a regular file that can be read.
+  static std::shared_ptr<BinaryStream> ForReadingFile(const std::filesystem::path &path);
   static std::shared_ptr<BinaryStream> ForReplacing(std::filesystem::path target);
   ~BinaryStream();
   BinaryStream(const BinaryStream &) = delete;
@@ -48,9 +53,9 @@ class BinaryStream {
   void WritePString(const String &s);  // at most 255 bytes, cut at a character boundary
   void Write(std::string_view bytes);
 
-  bool EndOfFile() const { return position_ >= bytes_.size(); }
-  size_t Position() const { return position_; }
-  size_t Length() const { return bytes_.size(); }
+  bool EndOfFile() const { return position_ >= length_; }
+  size_t Position() const { return static_cast<size_t>(std::min<uint64_t>(position_, SIZE_MAX)); }
+  size_t Length() const { return static_cast<size_t>(std::min<uint64_t>(length_, SIZE_MAX)); }
   // True once a read asked for more bytes than were left; such a read yields what was there.
   bool ReadPastEnd() const { return readPastEnd_; }
   // Ends the stream. A writing stream puts its file in place; false when that failed.
@@ -67,19 +72,30 @@ class BinaryStream {
   }
   // The next `count` bytes, or all that is left when fewer are.
   std::string_view Take(size_t count) {
-    size_t left = position_ < bytes_.size() ? bytes_.size() - position_ : 0;
-    if (count > left) {
-      readPastEnd_ = true;
-      count = left;
-    }
-    std::string_view out(bytes_.data() + position_, count);
+    if (count > end_ - next_) return TakeSlow(count);
+    std::string_view out(data_ + next_, count);
+    next_ += count;
     position_ += count;
     return out;
   }
+  std::string_view TakeSlow(size_t count);
+  // Reads on from the file until `count` bytes are at hand or the file ends.
+  void Fill(size_t count);
+  // Makes the buffer hold at least `size` bytes, keeping those at hand.
+  void Reserve(size_t size);
 
+  // Writing: every byte written. Reading from memory: the bytes given.
   std::string bytes_;
+  // Reading from a file: the bytes read from it and not yet taken, from next_ to end_.
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  int fd_ = -1;
+  const char *data_ = nullptr;
+  size_t next_ = 0;
+  size_t end_ = 0;
+  uint64_t position_ = 0;
+  uint64_t length_ = 0;
   StringArena strings_;
-  size_t position_ = 0;
   bool readPastEnd_ = false;
   bool writing_ = false;
   bool closed_ = false;
@@ -94,16 +110,19 @@ class FolderItem {
   bool Exists() const;
   std::shared_ptr<FolderItem> Child(const String &name) const;
   std::shared_ptr<FolderItem> Parent() const;
-  // Nothing when the file is missing or cannot be read.
+  // Nothing when the file is missing, cannot be read or is not a regular file (a FIFO, socket
+  // or device is never opened in a way that can wait).
   std::shared_ptr<BinaryStream> OpenAsBinaryFile(bool readWrite = false) const;
   // Nothing when the folder cannot take a new file.
   std::shared_ptr<BinaryStream> CreateBinaryFile(const String &fileTypeName) const;
+  // Removes what saves of this file left when they were killed before putting it in place.
+  void RemoveInterruptedSaves() const;
 
  private:
   std::filesystem::path path_;
 };
 
-// The whole regular file, or nothing when it is missing or unreadable.
+// The whole regular file, or nothing when it is missing, unreadable or not a regular file.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path &path);
 
 namespace SpecialFolder {

@@ -1,9 +1,25 @@
 #include "app/store/preferences_file.h"
 
+#include <sys/stat.h>
+
+#include <optional>
+
 #include "app/store/preferences_ft.h"
 #include "app_fixture.h"
+#include "tests/runtime/fifo_watch.h"
 
 namespace {
+
+// What this process has read from files so far, as the kernel counts it.
+std::optional<uint64_t> BytesReadSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  return std::nullopt;
+}
 
 using tovra::Preferences;
 
@@ -134,6 +150,42 @@ TEST_F(PreferencesFile, OverlongValuesAreCutNotWrapped) {
   EXPECT_EQ(back.macroName[0].ByteLength(), 255u);
   EXPECT_EQ(back.macroBody[0].ByteLength(), 65534u);
   EXPECT_EQ(bytes.size(), 4 + 1 + 254 + 1 + 255 + 2 + 1 + 255 + 2 + 65534u);
+}
+
+TEST_F(PreferencesFile, FifoAtThePathGivesTheBuiltinsWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(PreferencesPath().c_str(), 0600), 0);
+  FifoWatch watch(PreferencesPath());
+  Preferences p = Loaded();
+  EXPECT_FALSE(watch.Stop()) << "the load opened the FIFO to wait for a writer";
+  EXPECT_EQ(p.macroName.size(), 17u);
+  EXPECT_TRUE(backend.messages.empty());
+}
+
+// One record, then a hole of zeros: the load reads the record, not the file.
+TEST_F(PreferencesFile, HugeFileIsReadOnlyAsFarAsItsRecords) {
+  const std::string oneMacro = kEmptyStore.substr(0, 13) + std::string("\x01\x03one\x00\x03" "abc", 10);
+  for (uintmax_t size : {uintmax_t{256} << 20, uintmax_t{64} << 30}) {
+    WritePreferencesFile(oneMacro);
+    std::filesystem::resize_file(PreferencesPath(), size);
+    std::optional<uint64_t> before = BytesReadSoFar();
+    if (!before) GTEST_SKIP() << "the kernel gives no read count";
+    Preferences p = Loaded();
+    uint64_t read = *BytesReadSoFar() - *before;
+    ASSERT_EQ(p.macroName.size(), 1u);
+    EXPECT_EQ(p.macroBody[0].Bytes(), "abc");
+    EXPECT_LT(read, uint64_t{1} << 20) << "of a file of " << size << " bytes";
+  }
+}
+
+TEST_F(PreferencesFile, StartClearsWhatAKilledSaveLeft) {
+  std::string prefix = std::string(".") + tovra::kPreferencesFileName + ".";
+  std::ofstream(configDir / (prefix + "Xy12Ab")) << "a torn save";
+  std::ofstream(configDir / (prefix + "kept")) << "not of that naming";
+  WritePreferencesFile(kEmptyStore);
+  Loaded();
+  EXPECT_FALSE(std::filesystem::exists(configDir / (prefix + "Xy12Ab")));
+  EXPECT_TRUE(std::filesystem::exists(configDir / (prefix + "kept")));
+  EXPECT_EQ(ReadPreferencesFile(), kEmptyStore);
 }
 
 TEST_F(PreferencesFile, AtMostTheCountFieldsWorthOfMacrosIsWritten) {

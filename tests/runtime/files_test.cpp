@@ -1,10 +1,18 @@
 #include "runtime/core/files.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <set>
 #include <sstream>
+
+#include "tests/runtime/fifo_watch.h"
 
 namespace {
 
@@ -23,8 +31,35 @@ class FilesTest : public ::testing::Test {
     s << in.rdbuf();
     return s.str();
   }
+  std::set<std::string> Entries(const fs::path &folder) {
+    std::set<std::string> names;
+    for (auto &e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+  }
+  static bool Save(const fs::path &path, std::string_view bytes) {
+    auto out = rt::FolderItem(path).CreateBinaryFile("any");
+    if (!out) return false;
+    out->Write(bytes);
+    return out->Close();
+  }
   fs::path dir_;
 };
+
+// Sets the umask for one test.
+class UmaskFor {
+ public:
+  explicit UmaskFor(mode_t mask) : old_(::umask(mask)) {}
+  ~UmaskFor() { ::umask(old_); }
+
+ private:
+  mode_t old_;
+};
+
+mode_t PermissionBits(const fs::path &p) {
+  struct stat info {};
+  ::stat(p.c_str(), &info);
+  return info.st_mode & 07777;
+}
 
 TEST_F(FilesTest, StreamsAreBigEndianAndRoundTrip) {
   rt::FolderItem folder(dir_);
@@ -57,6 +92,17 @@ TEST_F(FilesTest, ReadingPastTheEndYieldsOnlyWhatIsThere) {
   EXPECT_EQ(in->ReadLong(), 0);
 }
 
+TEST_F(FilesTest, AFileLongerThanItsSizeSaysIsReadToItsEnd) {
+  auto in = rt::FolderItem("/proc/self/status").OpenAsBinaryFile();
+  ASSERT_TRUE(in);
+  std::string text(in->Read(1 << 20).Bytes());
+  EXPECT_TRUE(in->ReadPastEnd());
+  EXPECT_TRUE(in->EndOfFile());
+  EXPECT_EQ(text.rfind("Name:", 0), 0u);
+  EXPECT_NE(text.find("VmRSS:"), std::string::npos);
+  EXPECT_EQ(in->Length(), text.size());
+}
+
 TEST_F(FilesTest, MissingFileOrFolderGivesNothing) {
   rt::FolderItem folder(dir_);
   EXPECT_FALSE(folder.Child("none")->OpenAsBinaryFile());
@@ -81,6 +127,85 @@ TEST_F(FilesTest, ReplacementLandsOnlyOnClose) {
   size_t entries = 0;
   for (auto &e : fs::directory_iterator(dir_)) (void)e, ++entries;
   EXPECT_EQ(entries, 1u) << "no temporary file is left behind";
+}
+
+TEST_F(FilesTest, AFifoIsNeverOpenedToWaitForAWriter) {
+  fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  FifoWatch watch(fifo);
+  EXPECT_FALSE(rt::FolderItem(fifo).OpenAsBinaryFile());
+  EXPECT_FALSE(rt::ReadWholeFile(fifo));
+  EXPECT_FALSE(watch.Stop()) << "the FIFO was opened for reading";
+}
+
+// A save killed while it writes (here by the file size limit, at a fixed point) leaves its
+// temporary file; the next save clears it, so no more than one is ever left.
+TEST_F(FilesTest, KilledSavesLeaveAtMostOneTemporaryFile) {
+  std::string big(1 << 20, 'x');
+  for (int kill = 0; kill < 3; ++kill) {
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      rlimit noCore{0, 0};
+      rlimit small{4096, 4096};
+      ::setrlimit(RLIMIT_CORE, &noCore);
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      ::signal(SIGXFSZ, SIG_DFL);
+      Save(dir_ / "p", big);
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the save was not cut short";
+    EXPECT_LE(Entries(dir_).size(), 1u) << "after " << kill + 1 << " killed saves";
+  }
+  ASSERT_TRUE(Save(dir_ / "p", "whole"));
+  EXPECT_EQ(Entries(dir_), std::set<std::string>{"p"});
+}
+
+TEST_F(FilesTest, ClearingLeftoversTouchesOnlyTemporaryFilesOfThatFile) {
+  for (const char *name : {".p.Ab12Cd", ".p.zz0099"}) std::ofstream(dir_ / name) << "left";
+  std::set<std::string> others{".p.Ab12C", ".p.Ab12Cde", ".p.Ab-2Cd", ".q.Ab12Cd", "p.Ab12Cd", ".p.Dir123",
+                               ".p.Lnk123", "outside"};
+  for (const std::string &name : others) std::ofstream(dir_ / name) << "keep";
+  fs::remove(dir_ / ".p.Dir123");
+  fs::create_directory(dir_ / ".p.Dir123");
+  fs::remove(dir_ / ".p.Lnk123");
+  fs::create_symlink("outside", dir_ / ".p.Lnk123");
+
+  ASSERT_TRUE(Save(dir_ / "p", "new"));
+  others.insert("p");
+  EXPECT_EQ(Entries(dir_), others);
+  EXPECT_EQ(Contents(dir_ / "outside"), "keep");
+}
+
+TEST_F(FilesTest, ReplacementWritesThroughLinksAndKeepsPermissionBits) {
+  UmaskFor mask(002);
+  fs::create_directory(dir_ / "real");
+  std::ofstream(dir_ / "real" / "p") << "old";
+  fs::permissions(dir_ / "real" / "p", fs::perms(0604));
+  fs::create_symlink("real/p", dir_ / "link");
+  fs::create_symlink(dir_ / "link", dir_ / "link to link");
+
+  ASSERT_TRUE(Save(dir_ / "link to link", "new"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link to link"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+  EXPECT_EQ(Contents(dir_ / "real" / "p"), "new");
+  EXPECT_EQ(PermissionBits(dir_ / "real" / "p"), 0604u);
+  EXPECT_EQ(Entries(dir_ / "real"), std::set<std::string>{"p"});
+
+  // A new file, also at the end of a link that points at nothing yet.
+  fs::create_symlink("real/q", dir_ / "dangling");
+  ASSERT_TRUE(Save(dir_ / "dangling", "q"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "dangling"));
+  EXPECT_EQ(Contents(dir_ / "real" / "q"), "q");
+  EXPECT_EQ(PermissionBits(dir_ / "real" / "q"), 0664u);
+  ASSERT_TRUE(Save(dir_ / "plain", "plain"));
+  EXPECT_EQ(PermissionBits(dir_ / "plain"), 0664u);
+
+  fs::create_symlink("loop", dir_ / "loop");
+  EXPECT_FALSE(Save(dir_ / "loop", "x"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "loop"));
 }
 
 TEST_F(FilesTest, PreferencesFolderFollowsXdgConfigHome) {
