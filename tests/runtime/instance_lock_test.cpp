@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 extern char **environ;
 
@@ -73,6 +74,13 @@ TEST_F(InstanceLock, ProgramsTheHolderStartsDoNotKeepIt) {
   char seconds[] = "30";
   char *argv[] = {program, seconds, nullptr};
   ASSERT_EQ(posix_spawnp(&child, "sleep", nullptr, nullptr, argv, environ), 0);
+  // Under an emulator the spawn is a plain fork, and the child holds the lock's copy until it
+  // runs the program: wait for that.
+  std::error_code error;
+  const fs::path childProgram = fs::path("/proc") / std::to_string(child) / "exe";
+  for (int i = 0; i < 500 && fs::read_symlink(childProgram, error).filename() != "sleep"; ++i) {
+    usleep(10'000);
+  }
   lock.reset();
   EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeld);
   kill(child, SIGKILL);
