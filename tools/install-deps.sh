@@ -7,6 +7,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libgtk-3-dev libkeybinder-3.0-dev
   xvfb xdotool x11-utils imagemagick metacity
+  libglib2.0-dev
 )
 
 missing=()
