@@ -29,7 +29,7 @@ size_t ValidCharacterLength(std::string_view text, gunichar &c) {
 // few characters, so the latest foldings are kept, one per slot of a small table.
 const std::string &FoldCharacter(gunichar c, std::string_view utf8) {
   struct Recent {
-    gunichar character = 0;  // never a character that needs this: those are not ASCII
+    gunichar character = 0;  // an empty slot: 0 is ASCII and never folded here
     std::string folded;
   };
   thread_local std::array<Recent, 256> recent;
@@ -78,7 +78,7 @@ class FoldedReader {
  private:
   std::string_view text_;
   size_t at_ = 0;
-  std::string pending_;  // the current character's folding; short, so never on the heap
+  std::string pending_;  // the current character's folding, short enough to stay off the heap
   size_t pendingAt_ = 0;
 };
 
@@ -126,11 +126,11 @@ int CompareFoldedFrom(std::string_view a, std::string_view b, size_t from) {
 
 bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t from) {
   FoldedReader rp(prefix.substr(from));
-  FoldedReader rt(text.substr(from));
+  FoldedReader rest(text.substr(from));
   for (;;) {
     int x = rp.Next();
-    if (x == kEnd) return rt.AtCharacterStart();
-    if (rt.Next() != x) return false;
+    if (x == kEnd) return rest.AtCharacterStart();
+    if (rest.Next() != x) return false;
   }
 }
 
