@@ -7,9 +7,10 @@
 namespace tovra {
 
 long Preferences::FindMacro(const rt::String &name) const {
+  const rt::EqualIgnoringCaseTo isWanted(name);
   for (size_t i = 0; i < macroName.size(); ++i) {
     rt::YieldPoint();
-    if (macroName[i] == name) return static_cast<long>(i);
+    if (isWanted(macroName[i])) return static_cast<long>(i);
   }
   return -1;
 }

@@ -3,6 +3,8 @@
 // equals "straße". Bytes that are not valid UTF-8 do not fold; each compares as itself.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,26 @@ bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t
 // For text in UTF-16 or Mac Roman: compared as the characters it stands for.
 int CompareConverted(const String &a, const String &b);
 bool StartsWithConverted(const String &text, const String &prefix);
+
+// Eight bytes at a time, the last word overlapping the one before: it runs once per name of
+// another length in every lookup.
+inline bool IsAscii(std::string_view text) {
+  const char *p = text.data();
+  size_t n = text.size();
+  auto word = [](const char *at) {
+    uint64_t w;
+    std::memcpy(&w, at, 8);
+    return w;
+  };
+  uint64_t any = 0;
+  if (n >= 8) {
+    for (size_t i = 0; i + 8 < n; i += 8) any |= word(p + i);
+    any |= word(p + n - 8);
+  } else {
+    for (size_t i = 0; i < n; ++i) any |= static_cast<unsigned char>(p[i]);
+  }
+  return (any & 0x8080808080808080ULL) == 0;
+}
 
 inline bool ReadsAsUtf8(const String &s) {
   return s.Encoding() != kEncodingUTF16 && s.Encoding() != kEncodingMacRoman;
@@ -68,7 +90,44 @@ inline int CompareIgnoringCase(const String &a, const String &b) {
   if (ReadsAsUtf8(a) && ReadsAsUtf8(b)) return CompareFolded(a.Bytes(), b.Bytes());
   return case_folding_detail::CompareConverted(a, b);
 }
-inline bool EqualIgnoringCase(const String &a, const String &b) { return CompareIgnoringCase(a, b) == 0; }
+// Equal foldings of texts of different lengths need a character other than ASCII in the longer
+// text: an ASCII text folds to its own length, and a character that folds to ASCII is never
+// shorter than its folding. So an ASCII name of another length is told apart without reading it,
+// and lookups of ASCII names stay as fast as a comparison of ASCII letters only.
+inline bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size() && case_folding_detail::IsAscii(a.size() > b.size() ? a : b)) return false;
+  return CompareFolded(a, b) == 0;
+}
+inline bool EqualIgnoringCase(const String &a, const String &b) {
+  using case_folding_detail::ReadsAsUtf8;
+  if (ReadsAsUtf8(a) && ReadsAsUtf8(b)) return EqualFolded(a.Bytes(), b.Bytes());
+  return case_folding_detail::CompareConverted(a, b) == 0;
+}
+// One name compared with many, as a lookup does: what the name tells of itself is found once,
+// so a text of another length is mostly told apart by its length and encoding alone.
+class EqualIgnoringCaseTo {
+ public:
+  explicit EqualIgnoringCaseTo(const String &wanted)
+      : wanted_(wanted),
+        bytes_(wanted.Bytes()),
+        utf8_(case_folding_detail::ReadsAsUtf8(wanted)),
+        ascii_(case_folding_detail::IsAscii(bytes_)) {}
+  bool operator()(const String &s) const {
+    using case_folding_detail::ReadsAsUtf8;
+    if (!utf8_ || !ReadsAsUtf8(s)) return EqualIgnoringCase(s, wanted_);
+    std::string_view b = s.Bytes();
+    if (b.size() < bytes_.size() && ascii_) return false;
+    if (b.size() > bytes_.size() && case_folding_detail::IsAscii(b)) return false;
+    return CompareFolded(b, bytes_) == 0;
+  }
+
+ private:
+  const String &wanted_;
+  std::string_view bytes_;
+  bool utf8_;
+  bool ascii_;
+};
+
 inline bool StartsWithIgnoringCase(const String &text, const String &prefix) {
   using case_folding_detail::ReadsAsUtf8;
   if (prefix.IsEmpty()) return true;  // completion of nothing lists every name unread

@@ -80,6 +80,16 @@ TEST(Store, NamesMatchIgnoringCaseOfEveryLetter) {
   EXPECT_TRUE(p.MacroExists("MÉTÉO"));
   p.DeleteMacro("MÉTÉO");
   EXPECT_EQ(Names(p), (std::vector<std::string>{"Straße"}));
+  // The Kelvin sign takes three bytes and folds to "k": names of other lengths can be equal.
+  Preferences q;
+  q.DefineMacro("kelvin", "1");
+  EXPECT_TRUE(q.MacroExists("\xE2\x84\xAA" "ELVIN"));
+  q.DefineMacro("\xE2\x84\xAA" "elvin", "2");
+  EXPECT_EQ(Names(q), (std::vector<std::string>{"kelvin"}));
+  EXPECT_EQ(q.LookupMacro("KELVIN").Bytes(), "2");
+  q.macroName[0] = "\xE2\x84\xAA" "elvin";
+  EXPECT_EQ(q.LookupMacro("kelvin").Bytes(), "2");
+  EXPECT_FALSE(q.MacroExists("kelvi"));
 }
 
 TEST(Store, CompletionMatchesTheFoldedPrefixOfTheFoldedName) {
