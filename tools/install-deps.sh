@@ -9,6 +9,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick metacity
   adwaita-icon-theme
   clang libclang-rt-14-dev
+  libglib2.0-dev
 )
 # The 32-bit build of QRVUtil and its tests; qemu-user runs them where the kernel runs no 32-bit
 # program.

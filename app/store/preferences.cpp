@@ -1,15 +1,16 @@
 #include "app/store/preferences.h"
 
 #include "app/store/builtin_searches.h"
+#include "runtime/core/case_folding.h"
 #include "runtime/core/runtime.h"
-#include "runtime/core/string_functions.h"
 
 namespace tovra {
 
 long Preferences::FindMacro(const rt::String &name) const {
+  const rt::EqualIgnoringCaseTo isWanted(name);
   for (size_t i = 0; i < macroName.size(); ++i) {
     rt::YieldPoint();
-    if (macroName[i] == name) return static_cast<long>(i);
+    if (isWanted(macroName[i])) return static_cast<long>(i);
   }
   return -1;
 }
@@ -38,11 +39,9 @@ void Preferences::DeleteMacro(const rt::String &name) {
 
 int Preferences::CompleteMacro(const rt::String &prefix, std::vector<rt::String> &results) const {
   results.clear();
-  int n = rt::Len(prefix);
-  std::string_view wanted = prefix.Bytes();
   for (const rt::String &name : macroName) {
     rt::YieldPoint();
-    if (rt::EqualIgnoringCase(rt::LeftBytes(name, n), wanted)) results.push_back(name);
+    if (rt::StartsWithIgnoringCase(name, prefix)) results.push_back(name);
   }
   return static_cast<int>(results.size());
 }

@@ -1,26 +1,22 @@
 #include "runtime/core/sort.h"
 
 #include <algorithm>
-#include <cctype>
 #include <numeric>
+#include <string>
+
+#include "runtime/core/case_folding.h"
 
 namespace rt {
 
-static int CompareIgnoringCase(std::string_view a, std::string_view b) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    int cb = std::tolower(static_cast<unsigned char>(b[i]));
-    if (ca != cb) return ca < cb ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 void SortWith(std::vector<String> &keys, std::vector<String> &carried) {
+  // Each name is folded once, not once per comparison.
+  std::vector<std::string> folded;
+  folded.reserve(keys.size());
+  for (const String &key : keys) folded.push_back(FoldCase(key));
   std::vector<size_t> order(keys.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
-    int c = CompareIgnoringCase(keys[x].Bytes(), keys[y].Bytes());
+    int c = folded[x].compare(folded[y]);
     return c != 0 ? c < 0 : keys[x].Bytes() < keys[y].Bytes();
   });
   std::vector<String> sortedKeys;

@@ -7,7 +7,7 @@
 
 namespace rt {
 
-// Ascending by text ignoring ASCII letter case, then by bytes; equal names keep their order.
+// Ascending by text ignoring letter case, then by bytes; equal names keep their order.
 // `carried` moves with `keys` entry by entry; it must be at least as long.
 void SortWith(std::vector<String> &keys, std::vector<String> &carried);
 

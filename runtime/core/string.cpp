@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "runtime/core/case_folding.h"
+
 namespace rt {
 
 // Fills a record laid out as the record followed at once by its storage: a length byte, the
@@ -107,31 +109,13 @@ String &String::operator=(String &&other) noexcept {
 }
 
 
-std::string_view String::Bytes() const {
-  if (!record_ || record_->length <= 0) return {};
-  return {reinterpret_cast<const char *>(record_->storage + 1), static_cast<size_t>(record_->length)};
-}
-
 HostStringRecord *String::Release() {
   HostStringRecord *r = record_;
   record_ = nullptr;
   return r;
 }
 
-static inline unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-bool operator==(const String &a, const String &b) { return EqualIgnoringCase(a.Bytes(), b.Bytes()); }
+bool operator==(const String &a, const String &b) { return EqualIgnoringCase(a, b); }
 
 String operator+(const String &a, const String &b) {
   std::string joined;

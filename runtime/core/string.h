@@ -76,7 +76,11 @@ class String {
     UnlockStringRecord(record_);
   }
 
-  std::string_view Bytes() const;
+  // Inline: every name comparison of the store's scans starts here.
+  std::string_view Bytes() const {
+    if (!record_ || record_->length <= 0) return {};
+    return {reinterpret_cast<const char *>(record_->storage + 1), static_cast<size_t>(record_->length)};
+  }
   size_t ByteLength() const { return record_ ? static_cast<size_t>(record_->length) : 0; }
   bool IsEmpty() const { return ByteLength() == 0; }
   uint32_t Encoding() const { return record_ ? static_cast<uint32_t>(record_->encoding) : kEncodingUTF8; }
@@ -85,14 +89,12 @@ class String {
   HostStringRecord *Record() const { return record_; }
   HostStringRecord *Release();  // gives up this String's reference to the caller
 
-  // Equality ignores the letter case of ASCII letters; every other byte must match.
+  // Equality ignores letter case (EqualIgnoringCase in case_folding.h).
   friend bool operator==(const String &a, const String &b);
   friend String operator+(const String &a, const String &b);
 
  private:
   HostStringRecord *record_ = nullptr;
 };
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace rt

@@ -61,11 +61,6 @@ String Left(const String &s, int count) {
   return Slice(s, 0, OffsetOfCharacter(s.Bytes(), UnitOf(s), static_cast<size_t>(count)));
 }
 
-std::string_view LeftBytes(const String &s, int count) {
-  if (count < 1) return {};
-  return s.Bytes().substr(0, OffsetOfCharacter(s.Bytes(), UnitOf(s), static_cast<size_t>(count)));
-}
-
 String Mid(const String &s, int start) {
   size_t first = start < 1 ? 0 : static_cast<size_t>(start - 1);
   return Slice(s, OffsetOfCharacter(s.Bytes(), UnitOf(s), first), s.ByteLength());

@@ -12,8 +12,6 @@ namespace rt {
 int Len(const String &s);
 int LenB(const String &s);
 String Left(const String &s, int count);
-// The bytes of the first `count` characters, without making a new string.
-std::string_view LeftBytes(const String &s, int count);
 String Mid(const String &s, int start);
 String Mid(const String &s, int start, int count);
 String Trim(const String &s);

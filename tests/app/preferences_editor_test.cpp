@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "app/windows/ask_for_text_window.h"
 #include "app/windows/preferences_window.h"
 #include "app_fixture.h"
@@ -191,6 +193,28 @@ TEST_F(PreferencesEditor, RenameKeepsTheTemplateAndRefusesAnyCaseOfATakenName) {
   EXPECT_EQ(e->ListOfSearches->Text().Bytes(), "alphaone");
   EXPECT_EQ(e->SearchText->Text().Bytes(), "z=$*");
   EXPECT_EQ(Rows(*e).front(), "alphaone");
+}
+
+TEST_F(PreferencesEditor, SortsAndRefusesNamesIgnoringCaseOfEveryLetter) {
+  Store().DefineMacro("Émile", "e=$*");
+  Store().DefineMacro("éclair", "c=$*");
+  auto e = Open();
+  auto rows = Rows(*e);
+  auto eclair = std::find(rows.begin(), rows.end(), "éclair");
+  ASSERT_NE(eclair, rows.end());
+  ASSERT_NE(eclair + 1, rows.end());
+  EXPECT_EQ(*(eclair + 1), "Émile");
+  Answer("ÉMILE");
+  e->NewSearchButton->Push();
+  EXPECT_EQ(backend.messages.back(), "There is already a search macro named ÉMILE");
+  EXPECT_EQ(e->ListOfSearches->Text().Bytes(), "Émile");
+  Select(*e, "zeta");
+  Answer("ÉCLAIR");
+  e->RenameSearchButton->Push();
+  EXPECT_EQ(backend.messages.back(), "There is already a search macro named ÉCLAIR");
+  EXPECT_EQ(e->thePreferences->macroName.size(), 20u);
+  rows = Rows(*e);
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), "zeta"), 1);
 }
 
 TEST_F(PreferencesEditor, RemoveDeletesWithoutAskingAndClearsTheSelection) {

@@ -55,6 +55,17 @@ TEST_F(SearchWindow, UnknownMacroIsReportedWithTheNameAsTyped) {
   EXPECT_EQ(backend.messages.back(), "There is no empty search macro");
 }
 
+TEST_F(SearchWindow, NameAndTabIgnoreCaseOfEveryLetter) {
+  Store().DefineMacro("météo", "w=$1");
+  SearchFor("MÉTÉO paris");
+  EXPECT_TRUE(backend.messages.empty());
+  EXPECT_EQ(backend.urls, (std::vector<std::string>{"w=paris"}));
+  ShowSearchWindow();
+  driver.Type("MÉT");
+  driver.PressKey(rt::Chr(9));
+  EXPECT_EQ(Line(), "météo ");
+}
+
 TEST_F(SearchWindow, ReturnLeavesTheWindowAndLineAlone) {
   SearchFor("t x");
   EXPECT_TRUE(Search()->Visible());

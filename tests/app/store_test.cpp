@@ -68,6 +68,45 @@ TEST(Store, CompletionCountsPrefixInCharacters) {
   EXPECT_EQ(p.CompleteMacro("été", results), 1);
 }
 
+TEST(Store, NamesMatchIgnoringCaseOfEveryLetter) {
+  Preferences p;
+  p.DefineMacro("météo", "1");
+  p.DefineMacro("Straße", "2");
+  p.DefineMacro("MÉTÉO", "3");
+  p.DefineMacro("STRASSE", "4");
+  EXPECT_EQ(Names(p), (std::vector<std::string>{"météo", "Straße"}));
+  EXPECT_EQ(p.LookupMacro("Météo").Bytes(), "3");
+  EXPECT_EQ(p.LookupMacro("strasse").Bytes(), "4");
+  EXPECT_TRUE(p.MacroExists("MÉTÉO"));
+  p.DeleteMacro("MÉTÉO");
+  EXPECT_EQ(Names(p), (std::vector<std::string>{"Straße"}));
+  // The Kelvin sign takes three bytes and folds to "k": names of other lengths can be equal.
+  Preferences q;
+  q.DefineMacro("kelvin", "1");
+  EXPECT_TRUE(q.MacroExists("\xE2\x84\xAA" "ELVIN"));
+  q.DefineMacro("\xE2\x84\xAA" "elvin", "2");
+  EXPECT_EQ(Names(q), (std::vector<std::string>{"kelvin"}));
+  EXPECT_EQ(q.LookupMacro("KELVIN").Bytes(), "2");
+  q.macroName[0] = "\xE2\x84\xAA" "elvin";
+  EXPECT_EQ(q.LookupMacro("kelvin").Bytes(), "2");
+  EXPECT_FALSE(q.MacroExists("kelvi"));
+}
+
+TEST(Store, CompletionMatchesTheFoldedPrefixOfTheFoldedName) {
+  Preferences p;
+  p.DefineMacro("météo", "a");
+  p.DefineMacro("Straße", "b");
+  p.DefineMacro("metro", "c");
+  std::vector<rt::String> results;
+  EXPECT_EQ(p.CompleteMacro("MÉT", results), 1);
+  ASSERT_EQ(results.size(), 1u);
+  EXPECT_EQ(results[0].Bytes(), "météo");
+  EXPECT_EQ(p.CompleteMacro("STRASS", results), 1);
+  EXPECT_EQ(results[0].Bytes(), "Straße");
+  EXPECT_EQ(p.CompleteMacro("M", results), 2);
+  EXPECT_EQ(p.CompleteMacro("\xC3", results), 0);
+}
+
 TEST(Store, DeleteRemovesOnlyTheFirstEqualName) {
   Preferences p;
   p.DefineMacro("a", "1");

@@ -1,0 +1,158 @@
+#include "runtime/core/case_folding.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <string>
+
+#include "runtime/core/encoding.h"
+
+namespace rt::case_folding_detail {
+namespace {
+
+constexpr int kEnd = -1;  // below every byte: a text sorts before the texts it begins
+
+inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Length of the valid UTF-8 character that `text` starts with, or 0 when it starts with bytes
+// that are not one (truncated, overlong, a surrogate, past U+10FFFF).
+size_t ValidCharacterLength(std::string_view text, gunichar &c) {
+  c = g_utf8_get_char_validated(text.data(), static_cast<gssize>(text.size()));
+  if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) return 0;
+  auto length = static_cast<size_t>(g_unichar_to_utf8(c, nullptr));
+  return length == static_cast<size_t>(g_utf8_skip[static_cast<unsigned char>(text[0])]) ? length : 0;
+}
+
+// The folding of one character. GLib hands each folding back in new memory, and names repeat
+// few characters, so the latest foldings are kept, one per slot of a small table.
+const std::string &FoldCharacter(gunichar c, std::string_view utf8) {
+  struct Recent {
+    gunichar character = 0;  // an empty slot: 0 is ASCII and never folded here
+    std::string folded;
+  };
+  thread_local std::array<Recent, 256> recent;
+  Recent &slot = recent[(c * 2654435761u) >> 24];
+  if (slot.character != c) {
+    gchar *folded = g_utf8_casefold(utf8.data(), static_cast<gssize>(utf8.size()));
+    slot.folded.assign(folded);
+    g_free(folded);
+    slot.character = c;
+  }
+  return slot.folded;
+}
+
+// Gives the bytes of the folded text one at a time, folding a character only when it is
+// reached, so a comparison that differs early folds nothing after the difference.
+class FoldedReader {
+ public:
+  explicit FoldedReader(std::string_view text) : text_(text) {}
+
+  int Next() {
+    if (pendingAt_ < pending_.size()) return static_cast<unsigned char>(pending_[pendingAt_++]);
+    if (at_ == text_.size()) return kEnd;
+    auto c = static_cast<unsigned char>(text_[at_]);
+    if (c < 0x80) {
+      ++at_;
+      return FoldAscii(c);
+    }
+    gunichar character;
+    size_t length = ValidCharacterLength(text_.substr(at_), character);
+    if (length == 0) {
+      ++at_;
+      return c;
+    }
+    pending_ = FoldCharacter(character, text_.substr(at_, length));
+    pendingAt_ = 0;
+    at_ += length;
+    return Next();
+  }
+
+  // True when the next byte begins a character of the folded text (or there is none). A byte
+  // that is not UTF-8 is a character of its own.
+  bool AtCharacterStart() const {
+    return pendingAt_ == pending_.size() || !IsContinuation(static_cast<unsigned char>(pending_[pendingAt_]));
+  }
+
+ private:
+  std::string_view text_;
+  size_t at_ = 0;
+  std::string pending_;  // the current character's folding, short enough to stay off the heap
+  size_t pendingAt_ = 0;
+};
+
+// The bytes of a string as UTF-8 for comparing. Most names are UTF-8 or have no encoding and
+// are used as they are; UTF-16 and Mac Roman letters are converted first.
+class ComparableText {
+ public:
+  explicit ComparableText(const String &s) : bytes_(s.Bytes()) {
+    if (!NeedsConversion(s)) return;
+    converted_ = TryConvertEncoding(s, kEncodingUTF8);
+    if (converted_) bytes_ = converted_->Bytes();
+  }
+  std::string_view Bytes() const { return bytes_; }
+
+ private:
+  static bool NeedsConversion(const String &s) {
+    switch (s.Encoding()) {
+      case kEncodingUTF16:
+        return true;
+      case kEncodingMacRoman:
+        return std::any_of(s.Bytes().begin(), s.Bytes().end(),
+                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+      default:
+        return false;
+    }
+  }
+
+  std::optional<String> converted_;
+  std::string_view bytes_;
+};
+
+}  // namespace
+
+int CompareFoldedFrom(std::string_view a, std::string_view b, size_t from) {
+  // Only ASCII lies before `from`, so both sides start a character there.
+  FoldedReader ra(a.substr(from));
+  FoldedReader rb(b.substr(from));
+  for (;;) {
+    int x = ra.Next();
+    int y = rb.Next();
+    if (x != y) return x < y ? -1 : 1;
+    if (x == kEnd) return 0;
+  }
+}
+
+bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t from) {
+  FoldedReader rp(prefix.substr(from));
+  FoldedReader rest(text.substr(from));
+  for (;;) {
+    int x = rp.Next();
+    if (x == kEnd) return rest.AtCharacterStart();
+    if (rest.Next() != x) return false;
+  }
+}
+
+int CompareConverted(const String &a, const String &b) {
+  return CompareFolded(ComparableText(a).Bytes(), ComparableText(b).Bytes());
+}
+
+bool StartsWithConverted(const String &text, const String &prefix) {
+  return StartsWithFolded(ComparableText(text).Bytes(), ComparableText(prefix).Bytes());
+}
+
+}  // namespace rt::case_folding_detail
+
+namespace rt {
+
+std::string FoldCase(const String &s) {
+  case_folding_detail::ComparableText text(s);
+  std::string folded;
+  folded.reserve(text.Bytes().size());
+  case_folding_detail::FoldedReader reader(text.Bytes());
+  for (int c = reader.Next(); c != case_folding_detail::kEnd; c = reader.Next()) folded += static_cast<char>(c);
+  return folded;
+}
+
+}  // namespace rt
