@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the suite, the desktop tests under Xvfb, the suite again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, a short run of each fuzz target, and the
-# plug-in and runtime tests as a 32-bit program.
+# plug-in's tests as a 32-bit program.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./tools/install-deps.sh
@@ -33,8 +33,8 @@ for target in preferences_loader style_decoders block_functions; do
   grep -h "stat::number_of_executed_units" "$run/fuzz.log" | sed "s/^/$target: /"
 done
 
-# The platform layer, QRVUtil, the runtime and their tests once more as a 32-bit program, where the
-# host records have their classic sizes: a layout or arithmetic that differs between word sizes
+# The platform layer, QRVUtil and their tests once more as a 32-bit program, where the host
+# records have their classic sizes: a layout or arithmetic that differs between word sizes
 # fails here.
 cmake -S . -B build-32 -DTOVRA_32BIT=ON -DTOVRA_IPO=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-32 -j"$jobs"
