@@ -6,14 +6,20 @@
 #include "plugin/host_callbacks.h"
 #include "plugin/host_values.h"
 
-// Targets whose addresses the callers hand on: C convention, and kept apart (noipa) so the two
-// look-alike functions never fold into one address.
+// Targets whose addresses the callers hand on: C convention, and kept apart so the two
+// look-alike functions never fold into one address (GCC folds identical functions unless told
+// not to; clang does not, and does not know the attribute).
+#if defined(__clang__)
+#define QRV_KEEP_APART
+#else
+#define QRV_KEEP_APART __attribute__((noipa))
+#endif
 extern "C" {
-__attribute__((noipa)) static int32_t ReturnZero() { return 0; }
-__attribute__((noipa)) static int32_t ReturnThirdForOutput(int32_t, int32_t, int32_t third) {
+QRV_KEEP_APART static int32_t ReturnZero() { return 0; }
+QRV_KEEP_APART static int32_t ReturnThirdForOutput(int32_t, int32_t, int32_t third) {
   return third;
 }
-__attribute__((noipa)) static int32_t ReturnThirdForError(int32_t, int32_t, int32_t third) {
+QRV_KEEP_APART static int32_t ReturnThirdForError(int32_t, int32_t, int32_t third) {
   return third;
 }
 }
