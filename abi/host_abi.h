@@ -100,7 +100,7 @@ typedef struct PluginClassRecord {
 //
 // FSSpec: vRefNum is minus the mount ID (so mount IDs above 0x7FFF have no FSSpec). name is a
 // Str63: a length byte L (at most 63) and the item's name. parID names the item's folder:
-//   1 (FSSPEC_PARID_VOLUME)      the spec names the mount itself; name is its last path element;
+//   1 (FSSPEC_PARID_VOLUME)      the FSSpec names the mount itself; name is its last path element;
 //   2 (FSSPEC_PARID_ROOT_FOLDER) the item is in the mount's root folder;
 //   otherwise                    the low 32 bits of the folder's inode, and the folder is found
 //                                through the chain held in the name field after the name:

@@ -15,9 +15,9 @@ FSRef RefFor(const FileLocation &location);
 // The path of the item the reference names, if it is still there.
 std::optional<std::string> PathOfRef(const FSRef &ref);
 
-// The spec of the entry `name` of `folder`, or with `isVolume` of the mount whose root `folder` is.
+// The FSSpec of the entry `name` of `folder`, or with `isVolume` of the mount whose root `folder` is.
 OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume, FSSpec &spec);
-// The path the spec names: fnfErr when its folder is not found; the entry need not exist.
+// The path the FSSpec names: fnfErr when its folder is not found; the entry need not exist.
 OSErr PathOfSpec(const FSSpec &spec, std::string &path);
 
 }  // namespace platform
