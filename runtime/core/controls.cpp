@@ -76,6 +76,8 @@ bool Listbox::HandleKey(const String &key) {
 
 void Listbox::AddRow(const String &text) {
   rows_.push_back(text);
+  if (addedRowsNoticed_) return;
+  addedRowsNoticed_ = true;
   Changed();
 }
 

@@ -110,10 +110,15 @@ class Listbox : public Control {
   bool TakesFocus() const override { return true; }
   bool HandleKey(const String &key) override;  // the arrow keys move the selection
 
+  // A list is filled a row at a time: the rows added after the count was last read raise one
+  // change notice between them, however many they are.
   void AddRow(const String &text);
   void RemoveRow(int row);
   void DeleteAllRows();
-  int ListCount() const { return static_cast<int>(rows_.size()); }
+  int ListCount() const {
+    addedRowsNoticed_ = false;
+    return static_cast<int>(rows_.size());
+  }
   int ListIndex() const { return listIndex_; }
   // Raises Change at once when the selection moves, even when set from code.
   void SetListIndex(int index);
@@ -129,6 +134,7 @@ class Listbox : public Control {
  private:
   std::vector<String> rows_;
   int listIndex_ = -1;
+  mutable bool addedRowsNoticed_ = false;
 };
 
 class PopupMenu : public Control {

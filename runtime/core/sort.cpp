@@ -8,7 +8,19 @@
 
 namespace rt {
 
+namespace {
+
+bool InOrder(const String &a, const String &b) {
+  int c = CompareIgnoringCase(a, b);
+  return c != 0 ? c < 0 : a.Bytes() <= b.Bytes();
+}
+
+}  // namespace
+
 void SortWith(std::vector<String> &keys, std::vector<String> &carried) {
+  // A list kept sorted, as the preferences are once edited, is read once and left as it is.
+  auto outOfOrder = [](const String &a, const String &b) { return !InOrder(a, b); };
+  if (std::adjacent_find(keys.begin(), keys.end(), outOfOrder) == keys.end()) return;
   // Each name is folded once, not once per comparison.
   std::vector<std::string> folded;
   folded.reserve(keys.size());

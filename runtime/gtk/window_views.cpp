@@ -8,6 +8,7 @@ namespace rt::gtk {
 
 WindowViews::~WindowViews() {
   if (freeSource_) g_source_remove(freeSource_);
+  if (trimSource_) g_source_remove(trimSource_);
 }
 
 WindowView &WindowViews::Open(Window &window) {
@@ -36,7 +37,16 @@ gboolean WindowViews::FreeClosed(gpointer self) {
   auto *views = static_cast<WindowViews *>(self);
   views->freeSource_ = 0;
   views->closed_.clear();
-  // A long list's rows leave the heap in small holes, which the allocator would keep.
+  // A long list's rows leave the heap in small holes, which the allocator would keep. They go
+  // back once windows stop coming and going: a window opened meanwhile reuses them, rather than
+  // taking every page anew from the system.
+  if (views->trimSource_) g_source_remove(views->trimSource_);
+  views->trimSource_ = g_timeout_add(kTrimDelayMs, Trim, views);
+  return G_SOURCE_REMOVE;
+}
+
+gboolean WindowViews::Trim(gpointer self) {
+  static_cast<WindowViews *>(self)->trimSource_ = 0;
   malloc_trim(0);
   return G_SOURCE_REMOVE;
 }

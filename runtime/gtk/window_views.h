@@ -27,12 +27,15 @@ class WindowViews {
 
  private:
   static gboolean FreeClosed(gpointer self);
+  static gboolean Trim(gpointer self);
+  static constexpr guint kTrimDelayMs = 250;
 
   CoreGate &gate_;
   FocusTracker &focus_;
   std::vector<std::unique_ptr<WindowView>> open_;
   std::vector<std::unique_ptr<WindowView>> closed_;
   guint freeSource_ = 0;
+  guint trimSource_ = 0;
 };
 
 }  // namespace rt::gtk

@@ -22,6 +22,7 @@ class LoggingWindow : public rt::Window {
     return key.Bytes() == "k";
   }
   std::shared_ptr<rt::EditField> field;
+  std::shared_ptr<rt::Listbox> list;
 
  protected:
   void Layout() override { Title = rt::String(name_); }
@@ -29,11 +30,19 @@ class LoggingWindow : public rt::Window {
     field = AddControl<rt::EditField>("field");
     field->SetText("layout");  // set before binding: raises nothing
     field->TextChange = [this] { log_->push_back(name_ + ".TextChange"); };
+    list = AddControl<rt::Listbox>("list");
   }
 
  private:
   std::vector<std::string> *log_;
   std::string name_;
+};
+
+// Counts the change notices the core sends the backend.
+class NoticeCountingBackend : public rt::HeadlessBackend {
+ public:
+  void ControlChanged(rt::Control &) override { ++controlNotices; }
+  int controlNotices = 0;
 };
 
 class WindowModel : public ::testing::Test {
@@ -62,7 +71,7 @@ class WindowModel : public ::testing::Test {
   std::shared_ptr<LoggingWindow> Make(const std::string &name) {
     return rt::Window::Create<LoggingWindow>(&log, name);
   }
-  rt::HeadlessBackend backend;
+  NoticeCountingBackend backend;
   rt::HeadlessDriver driver{backend};
   std::shared_ptr<rt::Application> app;
   std::vector<std::string> log;
@@ -161,6 +170,22 @@ TEST_F(WindowModel, ListSelectionFromCodeRaisesChangeAtOnce) {
   list.DeleteAllRows();
   EXPECT_EQ(list.Text().Bytes(), "");
   EXPECT_EQ(changes, 3);
+}
+
+// A long list filled row by row would otherwise send the backend a notice per row.
+TEST_F(WindowModel, RowsAddedTogetherRaiseOneNoticeUntilTheBackendReadsTheList) {
+  auto window = Make("a");
+  window->Show();
+  backend.controlNotices = 0;
+  for (int i = 0; i < 1000; ++i) window->list->AddRow(rt::Str(i));
+  EXPECT_EQ(backend.controlNotices, 1);
+  EXPECT_EQ(window->list->ListCount(), 1000);  // as the backend reads the rows
+  window->list->AddRow("one more");
+  EXPECT_EQ(backend.controlNotices, 2);
+  window->list->SetCell(0, 0, "edited");
+  window->list->RemoveRow(1);
+  window->list->DeleteAllRows();
+  EXPECT_EQ(backend.controlNotices, 5) << "an edit went unnoticed";
 }
 
 }  // namespace
