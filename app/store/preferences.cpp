@@ -38,12 +38,21 @@ void Preferences::DeleteMacro(const rt::String &name) {
 }
 
 int Preferences::CompleteMacro(const rt::String &prefix, std::vector<rt::String> &results) const {
-  results.clear();
+  // The caller's list is written over in place: a name that stays in its slot is touched once,
+  // not dropped and taken again.
+  size_t found = 0;
   for (const rt::String &name : macroName) {
     rt::YieldPoint();
-    if (rt::StartsWithIgnoringCase(name, prefix)) results.push_back(name);
+    if (!rt::StartsWithIgnoringCase(name, prefix)) continue;
+    if (found < results.size()) {
+      results[found] = name;
+    } else {
+      results.push_back(name);
+    }
+    ++found;
   }
-  return static_cast<int>(results.size());
+  results.resize(found);
+  return static_cast<int>(found);
 }
 
 void Preferences::copyFrom(const Preferences &other) {

@@ -111,12 +111,12 @@ class EqualIgnoringCaseTo {
       : wanted_(wanted),
         bytes_(wanted.Bytes()),
         utf8_(case_folding_detail::ReadsAsUtf8(wanted)),
-        ascii_(case_folding_detail::IsAscii(bytes_)) {}
+        ascii_(utf8_ && case_folding_detail::IsAscii(bytes_)) {}
   bool operator()(const String &s) const {
     using case_folding_detail::ReadsAsUtf8;
-    if (!utf8_ || !ReadsAsUtf8(s)) return EqualIgnoringCase(s, wanted_);
     std::string_view b = s.Bytes();
-    if (b.size() < bytes_.size() && ascii_) return false;
+    if (b.size() < bytes_.size() && ascii_ && ReadsAsUtf8(s)) return false;
+    if (!utf8_ || !ReadsAsUtf8(s)) return EqualIgnoringCase(s, wanted_);
     if (b.size() > bytes_.size() && case_folding_detail::IsAscii(b)) return false;
     return CompareFolded(b, bytes_) == 0;
   }
