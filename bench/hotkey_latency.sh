@@ -15,43 +15,19 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 tovra=${1:-$root/build/bin/Tovra}
 presses=${2:-100}
 [ "$presses" -ge 50 ] || { echo "press at least 50 times" >&2; exit 2; }
-[ -x "$tovra" ] || { echo "no Tovra at $tovra: build it first" >&2; exit 2; }
-pkg-config --exists x11 xtst || { echo "the X11 and XTest development files are missing" >&2; exit 2; }
-source "$root/tests/e2e/desktop_lib.sh"
-
-work=$(mktemp -d)
-tovra_pid="" XVFB_PID=""
-cleanup() { stop_processes "$tovra_pid" "$XVFB_PID"; rm -rf "$work"; }
-trap cleanup EXIT
+source "$root/bench/probe_setup.sh"
 
 cat >"$work/probe.c" <<'PROBE'
 /* probe latency N | probe searches N: presses F3 through XTest and waits on X events. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 static Display *d;
+#include "x_probe.h"
 static Window root, target;
-
-static double now_ms(void) {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static void key(KeySym sym, int shift) {
-  KeyCode shift_code = XKeysymToKeycode(d, XK_Shift_L), code = XKeysymToKeycode(d, sym);
-  if (shift) XTestFakeKeyEvent(d, shift_code, True, CurrentTime);
-  XTestFakeKeyEvent(d, code, True, CurrentTime);
-  XTestFakeKeyEvent(d, code, False, CurrentTime);
-  if (shift) XTestFakeKeyEvent(d, shift_code, False, CurrentTime);
-  XFlush(d);
-}
 
 static int is_search_window(Window w) {
   char *name = NULL;
@@ -90,12 +66,7 @@ static int wait_for(int shown, double limit_ms) {
 }
 
 static void type_text(const char *text) {
-  for (; *text; ++text) key(*text == ' ' ? XK_space : (KeySym)*text, 0);
-}
-
-static int compare(const void *a, const void *b) {
-  double x = *(const double *)a, y = *(const double *)b;
-  return x < y ? -1 : x > y;
+  for (; *text; ++text) key(*text == ' ' ? XK_space : (KeySym)*text);
 }
 
 int main(int argc, char **argv) {
@@ -106,39 +77,39 @@ int main(int argc, char **argv) {
   /* The hot key is there once the application's Open event has run: press until it answers. */
   int ready = 0;
   for (int i = 0; i < 20 && !ready; ++i) {
-    key(XK_F3, 0);
+    key(XK_F3);
     ready = wait_for(1, 1000);
   }
   if (!ready) { fprintf(stderr, "the search window never came\n"); return 1; }
-  key(XK_Escape, 0);
+  key(XK_Escape);
   if (!wait_for(0, 2000)) return 1;
 
   if (strcmp(argv[1], "latency") == 0) {
     double *times = calloc((size_t)n, sizeof *times);
     for (int i = 0; i < n; ++i) {
       double start = now_ms();
-      key(XK_F3, 0);
+      key(XK_F3);
       if (!wait_for(1, 2000)) { fprintf(stderr, "press %d: no window\n", i + 1); return 1; }
       times[i] = now_ms() - start;
-      key(XK_F3, 0); /* the hot key again puts the window away */
+      key(XK_F3); /* the hot key again puts the window away */
       if (!wait_for(0, 2000)) { fprintf(stderr, "press %d: the window stayed\n", i + 1); return 1; }
     }
-    qsort(times, (size_t)n, sizeof *times, compare);
+    qsort(times, (size_t)n, sizeof *times, compare_ms);
     printf("%.2f %.2f %.2f %.2f\n", times[n / 2], times[(n * 9 + 9) / 10 - 1], times[0], times[n - 1]);
     return 0;
   }
   for (int i = 0; i < n; ++i) {
-    key(XK_F3, 0);
+    key(XK_F3);
     if (!wait_for(1, 2000)) { fprintf(stderr, "search %d: no window\n", i + 1); return 1; }
     type_text("google foo bar");
-    key(XK_Return, 0);
-    key(XK_Escape, 0);
+    key(XK_Return);
+    key(XK_Escape);
     if (!wait_for(0, 2000)) { fprintf(stderr, "search %d: the window stayed\n", i + 1); return 1; }
   }
   return 0;
 }
 PROBE
-cc -O2 -o "$work/probe" "$work/probe.c" $(pkg-config --cflags --libs x11 xtst)
+build_probe
 
 # The browser's stand-in counts the searches.
 mkdir -p "$work/bin" "$work/config"

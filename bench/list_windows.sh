@@ -16,34 +16,19 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tovra=${1:-$root/build/bin/Tovra}
 rounds=${2:-20}
-[ -x "$tovra" ] || { echo "no Tovra at $tovra: build it first" >&2; exit 2; }
-pkg-config --exists x11 xtst || { echo "the X11 and XTest development files are missing" >&2; exit 2; }
-source "$root/tests/e2e/desktop_lib.sh"
-
-work=$(mktemp -d)
-tovra_pid="" XVFB_PID=""
-cleanup() { stop_processes "$tovra_pid" "$XVFB_PID"; rm -rf "$work"; }
-trap cleanup EXIT
+source "$root/bench/probe_setup.sh"
 
 cat >"$work/probe.c" <<'PROBE'
 /* probe prefs FILE COUNT: writes a preferences file of COUNT macros (hot key F3, no modifier).
  * probe completion N | probe editor N: opens and closes that window N times, prints the median
  * and slowest milliseconds to mapped-with-focus and to the Escape answered. */
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <time.h>
 
 static Display *d;
-
-static double now_ms(void) {
-  struct timespec t;
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
+#include "x_probe.h"
 
 static void put16(FILE *f, unsigned v) { fputc((v >> 8) & 0xFF, f); fputc(v & 0xFF, f); }
 static void pstring(FILE *f, const char *s) { fputc((int)strlen(s), f); fputs(s, f); }
@@ -67,15 +52,6 @@ static int write_prefs(const char *path, int count) {
 }
 
 static int ignore_errors(Display *dpy, XErrorEvent *e) { (void)dpy; (void)e; return 0; }
-
-static void key(KeySym sym, int control) {
-  KeyCode control_code = XKeysymToKeycode(d, XK_Control_L), code = XKeysymToKeycode(d, sym);
-  if (control) XTestFakeKeyEvent(d, control_code, True, CurrentTime);
-  XTestFakeKeyEvent(d, code, True, CurrentTime);
-  XTestFakeKeyEvent(d, code, False, CurrentTime);
-  if (control) XTestFakeKeyEvent(d, control_code, False, CurrentTime);
-  XFlush(d);
-}
 
 static int named(Window w, const char *title) {
   char *name = NULL;
@@ -130,15 +106,10 @@ static Window search;
 static int search_up(void) {
   if (search && wait_up("Tovra! Web Search", &search, 300)) return 1;
   for (int i = 0; i < 20; ++i) {
-    key(XK_F3, 0);
+    key(XK_F3);
     if (wait_up("Tovra! Web Search", &search, 1000)) return 1;
   }
   return 0;
-}
-
-static int compare(const void *a, const void *b) {
-  double x = *(const double *)a, y = *(const double *)b;
-  return x < y ? -1 : x > y;
 }
 
 int main(int argc, char **argv) {
@@ -153,20 +124,20 @@ int main(int argc, char **argv) {
     if (!search_up()) { fprintf(stderr, "the search window never came\n"); return 1; }
     Window w = 0;
     double start = now_ms();
-    if (editor) key(XK_comma, 1); else key(XK_Tab, 0);
+    if (editor) key_with(XK_comma, XK_Control_L); else key(XK_Tab);
     if (!wait_up(title, &w, 5000)) { fprintf(stderr, "round %d: no \"%s\" window\n", i + 1, title); return 1; }
     mapped[i] = now_ms() - start;
-    key(XK_Escape, 0);
+    key(XK_Escape);
     if (!wait_gone(w, 5000)) { fprintf(stderr, "round %d: Escape left \"%s\" up\n", i + 1, title); return 1; }
     answered[i] = now_ms() - start;
   }
-  qsort(mapped, (size_t)n, sizeof *mapped, compare);
-  qsort(answered, (size_t)n, sizeof *answered, compare);
+  qsort(mapped, (size_t)n, sizeof *mapped, compare_ms);
+  qsort(answered, (size_t)n, sizeof *answered, compare_ms);
   printf("%.1f %.1f %.1f %.1f\n", mapped[n / 2], mapped[n - 1], answered[n / 2], answered[n - 1]);
   return 0;
 }
 PROBE
-cc -O2 -o "$work/probe" "$work/probe.c" $(pkg-config --cflags --libs x11 xtst)
+build_probe
 
 private_mb() {
   awk '/^Private_(Clean|Dirty):/ { kb += $2 } END { printf "%.1f", kb / 1024 }' "/proc/$tovra_pid/smaps_rollup"
