@@ -39,15 +39,6 @@ int OpenRegularFile(const fs::path &path, struct stat &info) {
 
 }  // namespace
 
-std::shared_ptr<BinaryStream> BinaryStream::ForReading(std::string bytes) {
-  std::shared_ptr<BinaryStream> s(new BinaryStream());
-  s->bytes_ = std::move(bytes);
-  s->data_ = s->bytes_.data();
-  s->end_ = s->bytes_.size();
-  s->length_ = s->bytes_.size();
-  return s;
-}
-
 std::shared_ptr<BinaryStream> BinaryStream::ForReadingFile(const fs::path &path) {
   struct stat info {};
   int fd = OpenRegularFile(path, info);

@@ -13,14 +13,12 @@
 
 namespace rt {
 
-// A stream over one file, big-endian by default. A reading stream opened on a file reads it
-// through a small buffer, so what it holds follows what is read, never the file's size; one made
-// by ForReading holds the bytes it was given. A writing stream made by CreateBinaryFile writes a
-// temporary file beside the target and puts it in place on Close, so an interrupted or failed
-// save leaves the old file whole.
+// A stream over one file, big-endian by default. A reading stream reads its file through a small
+// buffer, so what it holds follows what is read, never the file's size. A writing stream made by
+// CreateBinaryFile writes a temporary file beside the target and puts it in place on Close, so an
+// interrupted or failed save leaves the old file whole.
 class BinaryStream {
  public:
-  static std::shared_ptr<BinaryStream> ForReading(std::string bytes);
   // Nothing when the path is not a regular file that can be read.
   static std::shared_ptr<BinaryStream> ForReadingFile(const std::filesystem::path &path);
   static std::shared_ptr<BinaryStream> ForReplacing(std::filesystem::path target);
@@ -84,7 +82,7 @@ class BinaryStream {
   // Makes the buffer hold at least `size` bytes, keeping those at hand.
   void Reserve(size_t size);
 
-  // Writing: every byte written. Reading from memory: the bytes given.
+  // Writing: every byte written.
   std::string bytes_;
   // Reading from a file: the bytes read from it and not yet taken, from next_ to end_.
   std::unique_ptr<char[]> buffer_;
