@@ -7,10 +7,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <optional>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "runtime/core/files.h"
 
 namespace rt {
 namespace fs = std::filesystem;
@@ -21,8 +24,12 @@ constexpr std::string_view kNameCharacters =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr size_t kUniquePartLength = 6;
 
-// A temporary file is ".<name>.XXXXXX" beside the file, XXXXXX six letters or digits.
-std::string TemporaryPrefix(const fs::path &file) { return "." + file.filename().string() + "."; }
+// A temporary file is ".<name>.tovra-save-XXXXXX" beside the file, XXXXXX six letters or digits.
+// The word marks it as ours: cleaning up never takes a user's ".<name>.backup" or another tool's
+// ".<name>.Ab12Cd".
+std::string TemporaryPrefix(const fs::path &file) {
+  return "." + file.filename().string() + ".tovra-save-";
+}
 
 bool IsTemporaryName(std::string_view name, std::string_view prefix) {
   if (name.size() != prefix.size() + kUniquePartLength || !name.starts_with(prefix)) return false;
@@ -47,8 +54,39 @@ std::optional<fs::path> FileBehindLinks(fs::path path) {
   return std::nullopt;
 }
 
-// Makes a new temporary file beside `file`, open for writing. The kernel applies the umask (and
-// any default ACL of the folder) to its 0666, as for any new file.
+// The process's umask, read without changing it, as another thread may be making a file.
+mode_t CurrentUmask() {
+  if (std::optional<std::string> status = ReadWholeFile("/proc/self/status")) {
+    size_t at = status->find("\nUmask:");
+    if (at != std::string::npos) return static_cast<mode_t>(std::strtoul(status->c_str() + at + 7, nullptr, 8) & 0777);
+  }
+  mode_t mask = ::umask(077);  // a kernel that does not show it
+  ::umask(mask);
+  return mask;
+}
+
+// The file a save replaces, at the end of the chain of links, and its permission bits when it
+// exists already.
+struct ReplaceableFile {
+  fs::path path;
+  std::optional<mode_t> mode;
+};
+
+// Nothing when the end of the links is a device, FIFO, socket or folder (not ours to replace) or
+// cannot be looked at.
+std::optional<ReplaceableFile> FindReplaceableFile(const fs::path &path) {
+  std::optional<fs::path> target = FileBehindLinks(path);
+  if (!target) return std::nullopt;
+  struct stat info {};
+  if (::lstat(target->c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode)) return std::nullopt;
+    return ReplaceableFile{*target, info.st_mode & 07777};
+  }
+  if (errno != ENOENT) return std::nullopt;
+  return ReplaceableFile{*target, std::nullopt};
+}
+
+// Makes a new temporary file beside `file`, open for writing and private from its first byte.
 int CreateTemporaryBeside(const fs::path &file, std::string &name) {
   static std::minstd_rand pick(static_cast<unsigned>(
       std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid()));
@@ -57,7 +95,7 @@ int CreateTemporaryBeside(const fs::path &file, std::string &name) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     name = prefix;
     for (size_t i = 0; i < kUniquePartLength; ++i) name += kNameCharacters[character(pick)];
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -101,26 +139,27 @@ void RemoveTemporaryFilesBeside(const fs::path &file) {
 }  // namespace
 
 bool ReplaceFile(const fs::path &path, std::string_view bytes) {
-  std::optional<fs::path> target = FileBehindLinks(path);
-  if (!target) return false;
+  std::optional<ReplaceableFile> replaceable = FindReplaceableFile(path);
+  if (!replaceable) return false;
+  const fs::path &target = replaceable->path;
   // Whatever an earlier, killed save left goes first, so at most this save's file can stay.
-  RemoveTemporaryFilesBeside(*target);
-  struct stat old {};
-  bool existed = ::stat(target->c_str(), &old) == 0;
+  RemoveTemporaryFilesBeside(target);
   std::string temp;
-  int fd = CreateTemporaryBeside(*target, temp);
+  int fd = CreateTemporaryBeside(target, temp);
   if (fd < 0) return false;
-  // A file system that keeps no permission bits refuses fchmod; the save still counts.
-  if (existed) (void)::fchmod(fd, old.st_mode & 07777);
-  bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = WriteAll(fd, bytes);
+  // The final mode only now, on the open file, before it takes the file's place. A file system
+  // that keeps no permission bits refuses it; the save still counts, and the file stays private.
+  if (ok) (void)::fchmod(fd, replaceable->mode.value_or(0666 & ~CurrentUmask()));
+  ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(temp.c_str(), target->c_str()) == 0;
+  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
   // The rename itself must reach the disk before the save counts as done.
-  int dir = ::open(FolderOf(*target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
@@ -129,7 +168,7 @@ bool ReplaceFile(const fs::path &path, std::string_view bytes) {
 }
 
 void RemoveInterruptedReplacements(const fs::path &path) {
-  if (std::optional<fs::path> target = FileBehindLinks(path)) RemoveTemporaryFilesBeside(*target);
+  if (auto replaceable = FindReplaceableFile(path)) RemoveTemporaryFilesBeside(replaceable->path);
 }
 
 }  // namespace rt

@@ -7,13 +7,15 @@
 namespace rt {
 
 // Writes `bytes` to a temporary file beside the file `path` names (the file at the end of its
-// links, so a link stays a link), makes it durable and renames it over that file. The file keeps
-// its permission bits; a new file gets 0666 less the umask. False, with the old file untouched,
-// when any step fails.
+// links, so a link stays a link), makes it durable and renames it over that file. The temporary
+// file is private until it is written; then it takes the old file's permission bits, or 0666 less
+// the umask for a new file. False, with the old file untouched, when any step fails or when what
+// the links end at is not a regular file.
 bool ReplaceFile(const std::filesystem::path &path, std::string_view bytes);
 
 // Removes the temporary files that replacements of the file `path` names left when they were
-// killed before their rename: regular files of that naming beside the file, nothing else.
+// killed before their rename: regular files of that naming, with its mark, beside the file;
+// nothing else.
 void RemoveInterruptedReplacements(const std::filesystem::path &path);
 
 }  // namespace rt

@@ -152,13 +152,28 @@ TEST_F(PreferencesFile, OverlongValuesAreCutNotWrapped) {
   EXPECT_EQ(bytes.size(), 4 + 1 + 254 + 1 + 255 + 2 + 1 + 255 + 2 + 65534u);
 }
 
+// A FIFO at the path, or at the end of a link from it: the start gives the built-in searches and
+// a save fails, both without waiting on it or replacing it.
 TEST_F(PreferencesFile, FifoAtThePathGivesTheBuiltinsWithoutWaiting) {
-  ASSERT_EQ(::mkfifo(PreferencesPath().c_str(), 0600), 0);
-  FifoWatch watch(PreferencesPath());
-  Preferences p = Loaded();
-  EXPECT_FALSE(watch.Stop()) << "the load opened the FIFO to wait for a writer";
-  EXPECT_EQ(p.macroName.size(), 17u);
-  EXPECT_TRUE(backend.messages.empty());
+  const std::filesystem::path fifo = configDir / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  FifoWatch watch(fifo);
+  for (bool throughLink : {false, true}) {
+    std::filesystem::remove(PreferencesPath());
+    if (throughLink) {
+      std::filesystem::create_symlink(fifo, PreferencesPath());
+    } else {
+      std::filesystem::rename(fifo, PreferencesPath());
+    }
+    const std::filesystem::path node = throughLink ? fifo : PreferencesPath();
+    Preferences p = Loaded();
+    EXPECT_EQ(p.macroName.size(), 17u);
+    EXPECT_FALSE(p.SavePreferences());
+    EXPECT_TRUE(std::filesystem::is_fifo(node)) << "the save replaced the FIFO";
+    EXPECT_TRUE(backend.messages.empty());
+    if (!throughLink) std::filesystem::rename(PreferencesPath(), fifo);
+  }
+  EXPECT_FALSE(watch.Stop()) << "the load or the save opened the FIFO";
 }
 
 // One record, then a hole of zeros: the load reads the record, not the file.
@@ -177,14 +192,18 @@ TEST_F(PreferencesFile, HugeFileIsReadOnlyAsFarAsItsRecords) {
   }
 }
 
-TEST_F(PreferencesFile, StartClearsWhatAKilledSaveLeft) {
+TEST_F(PreferencesFile, StartClearsWhatAKilledSaveLeftAndNothingElse) {
   std::string prefix = std::string(".") + tovra::kPreferencesFileName + ".";
-  std::ofstream(configDir / (prefix + "Xy12Ab")) << "a torn save";
-  std::ofstream(configDir / (prefix + "kept")) << "not of that naming";
+  std::ofstream(configDir / (prefix + "tovra-save-Xy12Ab")) << "a torn save";
+  for (const char *mine : {"backup", "261209", "Xy12Ab", "kept"}) {
+    std::ofstream(configDir / (prefix + mine)) << "the user's own";
+  }
   WritePreferencesFile(kEmptyStore);
   Loaded();
-  EXPECT_FALSE(std::filesystem::exists(configDir / (prefix + "Xy12Ab")));
-  EXPECT_TRUE(std::filesystem::exists(configDir / (prefix + "kept")));
+  EXPECT_FALSE(std::filesystem::exists(configDir / (prefix + "tovra-save-Xy12Ab")));
+  for (const char *mine : {"backup", "261209", "Xy12Ab", "kept"}) {
+    EXPECT_TRUE(std::filesystem::exists(configDir / (prefix + mine))) << mine;
+  }
   EXPECT_EQ(ReadPreferencesFile(), kEmptyStore);
 }
 

@@ -1,17 +1,28 @@
 #include "runtime/core/files.h"
 
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "tests/plugin/file_fixtures.h"
 #include "tests/runtime/fifo_watch.h"
 
 namespace {
@@ -54,6 +65,29 @@ class UmaskFor {
  private:
   mode_t old_;
 };
+
+// Makes every later change of a file's mode in this process fail with EPERM; false where that
+// cannot be done.
+bool RefuseModeChanges() {
+#ifndef __x86_64__
+  return false;
+#else
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fchmod, 3, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fchmodat, 2, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_chmod, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+  };
+  sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+#endif
+}
 
 mode_t PermissionBits(const fs::path &p) {
   struct stat info {};
@@ -163,20 +197,79 @@ TEST_F(FilesTest, KilledSavesLeaveAtMostOneTemporaryFile) {
   EXPECT_EQ(Entries(dir_), std::set<std::string>{"p"});
 }
 
+// Only names with the saves' own mark are leftovers: a hand-made hidden copy, a dated one or
+// another tool's temporary file of the common ".name.XXXXXX" shape belongs to somebody else.
 TEST_F(FilesTest, ClearingLeftoversTouchesOnlyTemporaryFilesOfThatFile) {
-  for (const char *name : {".p.Ab12Cd", ".p.zz0099"}) std::ofstream(dir_ / name) << "left";
-  std::set<std::string> others{".p.Ab12C", ".p.Ab12Cde", ".p.Ab-2Cd", ".q.Ab12Cd", "p.Ab12Cd", ".p.Dir123",
-                               ".p.Lnk123", "outside"};
+  for (const char *name : {".p.tovra-save-Ab12Cd", ".p.tovra-save-zz0099"}) std::ofstream(dir_ / name) << "left";
+  std::set<std::string> others{".p.backup",           ".p.261209",           ".p.Ab12Cd",
+                               ".p.tovra-save-Ab12C", ".p.tovra-save-Ab-2Cd", ".q.tovra-save-Ab12Cd",
+                               "p.tovra-save-Ab12Cd", ".p.tovra-save-Dir123", ".p.tovra-save-Lnk123",
+                               "outside"};
   for (const std::string &name : others) std::ofstream(dir_ / name) << "keep";
-  fs::remove(dir_ / ".p.Dir123");
-  fs::create_directory(dir_ / ".p.Dir123");
-  fs::remove(dir_ / ".p.Lnk123");
-  fs::create_symlink("outside", dir_ / ".p.Lnk123");
+  fs::remove(dir_ / ".p.tovra-save-Dir123");
+  fs::create_directory(dir_ / ".p.tovra-save-Dir123");
+  fs::remove(dir_ / ".p.tovra-save-Lnk123");
+  fs::create_symlink("outside", dir_ / ".p.tovra-save-Lnk123");
 
   ASSERT_TRUE(Save(dir_ / "p", "new"));
   others.insert("p");
   EXPECT_EQ(Entries(dir_), others);
   EXPECT_EQ(Contents(dir_ / "outside"), "keep");
+}
+
+// A device, FIFO, socket or folder at the end of the links (`ln -s /dev/null` to keep a program
+// from keeping settings) is left as it is, never opened, and the save fails.
+TEST_F(FilesTest, ASaveNeverReplacesWhatIsNotARegularFile) {
+  fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::path socket = dir_ / "socket";
+  int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socket.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+  fs::create_directory(dir_ / "folder");
+  std::vector<fs::path> nodes{fifo, socket, dir_ / "folder"};
+  // A device of its own, as only root can make one: the one /dev/null is.
+  if (::mknod((dir_ / "null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) nodes.push_back(dir_ / "null");
+  FifoWatch watch(fifo);
+  for (const fs::path &node : nodes) {
+    fs::create_symlink(node.filename(), dir_ / "link");
+    fs::create_symlink("link", dir_ / "link to link");
+    struct stat before {};
+    ASSERT_EQ(::lstat(node.c_str(), &before), 0);
+    for (const fs::path &path : {node, dir_ / "link", dir_ / "link to link"}) {
+      EXPECT_FALSE(Save(path, "new")) << path;
+      struct stat after {};
+      ASSERT_EQ(::lstat(node.c_str(), &after), 0);
+      EXPECT_EQ(after.st_ino, before.st_ino) << path << " was replaced";
+      EXPECT_EQ(after.st_mode, before.st_mode) << path;
+    }
+    fs::remove(dir_ / "link");
+    fs::remove(dir_ / "link to link");
+  }
+  EXPECT_FALSE(watch.Stop()) << "the save opened the FIFO";
+  ::close(listener);
+  std::set<std::string> names;
+  for (const fs::path &node : nodes) names.insert(node.filename().string());
+  EXPECT_EQ(Entries(dir_), names) << "a save left a file behind";
+}
+
+// The temporary file starts private and gets its final mode only once written: where the mode
+// cannot be set (a file system refusing chmod, here a filter on the calls), a private file stays
+// private instead of turning into a file anybody may read.
+TEST_F(FilesTest, APrivateFileIsNeverReadableByOthersDuringOrAfterASave) {
+  UmaskFor mask(0);
+  std::ofstream(dir_ / "p") << "secret";
+  fs::permissions(dir_ / "p", fs::perms(0600));
+  int status = fake::InOtherProcess([&] {
+    if (!RefuseModeChanges()) return 3;
+    return Save(dir_ / "p", "new secret") ? 0 : 1;
+  });
+  if (status == 3) GTEST_SKIP() << "no seccomp filter can be installed here";
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(Contents(dir_ / "p"), "new secret");
+  EXPECT_EQ(PermissionBits(dir_ / "p"), 0600u);
 }
 
 TEST_F(FilesTest, ReplacementWritesThroughLinksAndKeepsPermissionBits) {
