@@ -24,6 +24,11 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "Tovra is already running.\n");
     return 0;
   }
+  if (lock->state() == rt::InstanceLock::State::kUnavailable) {
+    std::fprintf(stderr,
+                 "Tovra cannot lock its preferences folder, so it cannot tell whether another copy "
+                 "runs; it starts anyway.\n");
+  }
 #ifdef TOVRA_HAVE_GTK
   auto backend = rt::GtkBackend::Open(&argc, &argv);
   if (!backend) {

@@ -1,5 +1,5 @@
-// Tovra runs once per user and preferences folder: two copies would each save their own whole
-// store over the other's, and only one of them can have the hot key.
+// Tovra runs once per preferences folder: two copies would each save their own whole store over
+// the other's, and only one of them can have the hot key.
 #pragma once
 
 #include <memory>
@@ -8,10 +8,8 @@
 
 namespace tovra {
 
-inline constexpr const char *kInstanceLockFileName = "Tovra! Preferences.lock";
-
 // The lock on this user's preferences folder, held until the process ends. Its state is
-// kHeldElsewhere when a copy of Tovra on that folder runs already.
+// kHeldElsewhere when a copy of Tovra on that folder runs already, whoever started it.
 std::unique_ptr<rt::InstanceLock> LockPreferencesFolder();
 
 }  // namespace tovra

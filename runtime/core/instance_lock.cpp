@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,16 +9,12 @@
 namespace rt {
 
 // Close-on-exec: a program the running copy starts (the URL opener, a browser it leaves behind)
-// must not keep the lock after the copy is gone. Non-blocking and no link followed: whatever
-// sits at the path, opening it never waits and never creates a file elsewhere.
-InstanceLock::InstanceLock(const std::filesystem::path &lockFile) {
-  if (lockFile.empty()) return;
-  constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
-  fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | kFlags, 0600);
-  if (fd_ < 0 && (errno == EACCES || errno == EROFS)) fd_ = ::open(lockFile.c_str(), O_RDONLY | kFlags);
+// must not keep the lock after the copy is gone. O_DIRECTORY and O_NONBLOCK: whatever else sits
+// at the path, opening it fails at once and never waits.
+InstanceLock::InstanceLock(const std::filesystem::path &folder) {
+  if (folder.empty()) return;
+  fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd_ < 0) return;
-  struct stat info {};
-  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;
   int result;
   do {
     result = ::flock(fd_, LOCK_EX | LOCK_NB);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # One running Tovra per preferences folder, with the real executable on a private X server: a
 # second start on the same folder says so on standard error, exits 0 and changes nothing, while
-# the first keeps its hot key; once the first is killed with SIGKILL, a new start runs.
+# the first keeps its hot key, also after "stale" lock files are removed and when another user
+# starts it (as with sudo); once the first is killed with SIGKILL, a new start runs. Where no
+# lock can be had at all, Tovra says so and runs.
 #
 #   single_copy_test.sh TOVRA OUT_DIR
 set -uo pipefail
@@ -59,13 +61,33 @@ first_pid=$!
 answers_hot_key "$first_pid" || fail "the first Tovra does not answer F3"
 before=$(folder_state)
 
-timeout 10 "$tovra" >"$out/second.out" 2>"$out/second.err"
-status=$?
-[ "$status" = 0 ] || fail "the second start ended with status $status (124: still running after 10 s)"
-grep -qx "Tovra is already running." "$out/second.err" ||
-  fail "the second start said \"$(cat "$out/second.err")\" on standard error"
-[ "$(folder_state)" = "$before" ] || fail "the second start changed the preferences folder"
+# A second start, with any command before it ($@); it must say that Tovra runs and change nothing.
+second_start_is_refused() {
+  timeout 10 "$@" "$tovra" >"$out/second.out" 2>"$out/second.err"
+  status=$?
+  [ "$status" = 0 ] || fail "the second start ended with status $status (124: still running after 10 s)"
+  grep -qx "Tovra is already running." "$out/second.err" ||
+    fail "the second start said \"$(cat "$out/second.err")\" on standard error"
+  [ "$(folder_state)" = "$before" ] || fail "the second start changed the preferences folder"
+}
+
+second_start_is_refused
 pass "a second start on the same folder says \"Tovra is already running.\", exits 0, changes nothing"
+
+# People remove lock files they take for stale; the running copy must still be found.
+find "$XDG_CONFIG_HOME" -mindepth 1 -name '*.lock' -delete
+before=$(folder_state)
+second_start_is_refused
+pass "removing lock files from the folder lets no second copy in"
+
+if [ "$(id -u)" != 0 ]; then
+  note "skipped: a start as another user needs root"
+elif ! setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$tovra" -a -r "$XDG_CONFIG_HOME"; then
+  note "skipped: nobody cannot reach $tovra or $XDG_CONFIG_HOME"
+else
+  second_start_is_refused setpriv --reuid=65534 --regid=65534 --clear-groups
+  pass "a second start as another user on the same folder is refused the same way"
+fi
 
 answers_hot_key "$first_pid" || fail "after the second start the first Tovra no longer answers F3"
 pass "the first Tovra keeps running and answering the hot key"
@@ -77,5 +99,16 @@ first_pid=""
 third_pid=$!
 answers_hot_key "$third_pid" || fail "a start after the first was killed does not run and answer F3"
 pass "after the running copy is killed with SIGKILL, a new start runs and has the hot key"
+stop_processes "$third_pid"
+third_pid=""
+
+# A preferences "folder" that is a file: no lock can be had there.
+: >"$out/not-a-folder"
+XDG_CONFIG_HOME="$out/not-a-folder" "$tovra" >"$out/unlocked.out" 2>"$out/unlocked.err" &
+third_pid=$!
+answers_hot_key "$third_pid" || fail "without a lock Tovra does not run and answer F3"
+grep -q "cannot lock its preferences folder" "$out/unlocked.err" ||
+  fail "without a lock Tovra said \"$(cat "$out/unlocked.err")\" on standard error"
+pass "where no lock can be had, Tovra says so on standard error and runs"
 
 note "PASS"

@@ -1,5 +1,6 @@
-// The lock that keeps one running copy: taken once, dropped with its process however it ends,
-// never handed to the programs the copy starts, and never waiting on what sits at its path.
+// The lock that keeps one running copy: taken once, whoever asks, dropped with its process however
+// it ends, never handed to the programs the copy starts, and never waiting on what sits at its
+// path.
 #include "runtime/core/instance_lock.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,10 @@
 
 #include <filesystem>
 #include <optional>
+#include <fstream>
 #include <string>
+
+#include "tests/plugin/file_fixtures.h"
 
 extern char **environ;
 
@@ -25,22 +29,40 @@ class InstanceLock : public ::testing::Test {
  protected:
   void SetUp() override {
     char tmpl[] = "/tmp/tovra-lock-XXXXXX";
-    folder = mkdtemp(tmpl);
-    lockFile = folder / "test.lock";
+    scratch = mkdtemp(tmpl);
+    lockedFolder = scratch / "folder";
+    fs::create_directory(lockedFolder);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  void TearDown() override { fs::remove_all(scratch); }
 
-  fs::path folder;
-  fs::path lockFile;
+  fs::path scratch;
+  fs::path lockedFolder;
 };
 
 TEST_F(InstanceLock, SecondTakerIsRefusedUntilTheFirstLetsGo) {
-  std::optional<rt::InstanceLock> first(std::in_place, lockFile);
+  std::optional<rt::InstanceLock> first(std::in_place, lockedFolder);
   EXPECT_EQ(first->state(), State::kHeld);
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeldElsewhere);
-  EXPECT_EQ(rt::InstanceLock(folder / "other.lock").state(), State::kHeld);
+  EXPECT_EQ(rt::InstanceLock(lockedFolder).state(), State::kHeldElsewhere);
+  EXPECT_EQ(rt::InstanceLock(scratch).state(), State::kHeld);
+  // Through a link the folder is the same one.
+  fs::create_directory_symlink(lockedFolder, scratch / "link");
+  EXPECT_EQ(rt::InstanceLock(scratch / "link").state(), State::kHeldElsewhere);
   first.reset();
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeld);
+  EXPECT_EQ(rt::InstanceLock(lockedFolder).state(), State::kHeld);
+}
+
+// As after a start with sudo: whoever holds it, another user who may read the folder is refused.
+TEST_F(InstanceLock, AnotherUserIsRefusedToo) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can take the lock as another user";
+  fs::permissions(scratch, fs::perms(0755));
+  fs::permissions(lockedFolder, fs::perms(0755));
+  rt::InstanceLock root(lockedFolder);
+  ASSERT_EQ(root.state(), State::kHeld);
+  const int state = fake::InOtherProcess([&] {
+    if (setgid(65534) != 0 || setuid(65534) != 0) return 9;
+    return static_cast<int>(rt::InstanceLock(lockedFolder).state());
+  });
+  EXPECT_EQ(state, static_cast<int>(State::kHeldElsewhere));
 }
 
 TEST_F(InstanceLock, KilledHolderLeavesTheLockFree) {
@@ -49,7 +71,7 @@ TEST_F(InstanceLock, KilledHolderLeavesTheLockFree) {
   const pid_t holder = fork();
   ASSERT_GE(holder, 0);
   if (holder == 0) {
-    rt::InstanceLock lock(lockFile);
+    rt::InstanceLock lock(lockedFolder);
     const char held = lock.state() == State::kHeld ? 'y' : 'n';
     (void)!write(ready[1], &held, 1);
     pause();
@@ -60,14 +82,14 @@ TEST_F(InstanceLock, KilledHolderLeavesTheLockFree) {
   ASSERT_EQ(read(ready[0], &held, 1), 1);
   close(ready[0]);
   EXPECT_EQ(held, 'y');
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeldElsewhere);
+  EXPECT_EQ(rt::InstanceLock(lockedFolder).state(), State::kHeldElsewhere);
   kill(holder, SIGKILL);
   ASSERT_EQ(waitpid(holder, nullptr, 0), holder);
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeld);
+  EXPECT_EQ(rt::InstanceLock(lockedFolder).state(), State::kHeld);
 }
 
 TEST_F(InstanceLock, ProgramsTheHolderStartsDoNotKeepIt) {
-  std::optional<rt::InstanceLock> lock(std::in_place, lockFile);
+  std::optional<rt::InstanceLock> lock(std::in_place, lockedFolder);
   ASSERT_EQ(lock->state(), State::kHeld);
   pid_t child = 0;
   char program[] = "sleep";
@@ -82,18 +104,19 @@ TEST_F(InstanceLock, ProgramsTheHolderStartsDoNotKeepIt) {
     usleep(10'000);
   }
   lock.reset();
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kHeld);
+  EXPECT_EQ(rt::InstanceLock(lockedFolder).state(), State::kHeld);
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
 }
 
-TEST_F(InstanceLock, WhatIsNotARegularFileNeitherBlocksNorLocks) {
-  ASSERT_EQ(mkfifo(lockFile.c_str(), 0600), 0);
-  EXPECT_EQ(rt::InstanceLock(lockFile).state(), State::kUnavailable);
-  fs::create_symlink(folder / "elsewhere.lock", folder / "link.lock");
-  EXPECT_EQ(rt::InstanceLock(folder / "link.lock").state(), State::kUnavailable);
-  EXPECT_FALSE(fs::exists(folder / "elsewhere.lock"));
-  EXPECT_EQ(rt::InstanceLock(folder / "missing" / "x.lock").state(), State::kUnavailable);
+TEST_F(InstanceLock, WhatIsNotAFolderNeitherBlocksNorLocks) {
+  const fs::path fifo = scratch / "fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(rt::InstanceLock(fifo).state(), State::kUnavailable);
+  std::ofstream(scratch / "file") << "a file";
+  EXPECT_EQ(rt::InstanceLock(scratch / "file").state(), State::kUnavailable);
+  EXPECT_EQ(rt::InstanceLock(scratch / "missing").state(), State::kUnavailable);
+  EXPECT_FALSE(fs::exists(scratch / "missing"));
 }
 
 }  // namespace
