@@ -85,12 +85,15 @@ struct Subfolder {
 
 // The first subfolder not tried yet whose inode matches `wanted` in the bits of `mask`.
 std::optional<Subfolder> MatchingSubfolder(int folder, uint64_t wanted, uint64_t mask,
-                                           const std::vector<std::string> &tried) {
+                                           const std::vector<std::string> &tried, SearchBudget &budget) {
   Listing listing = ListFolder(folder);
   if (!listing) {
     return std::nullopt;
   }
   while (const dirent *entry = readdir(listing.get())) {
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
     if ((entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) ||
         (static_cast<uint64_t>(entry->d_ino) & mask) != wanted || IsDots(entry->d_name) ||
         std::find(tried.begin(), tried.end(), entry->d_name) != tried.end()) {
@@ -179,9 +182,11 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   }
   FileLocation location;
   location.mountID = mount->id;
+  location.mark = MountMark(mount->id).value_or(0);
   location.device = static_cast<uint64_t>(item.st_dev);
   location.inode = static_cast<uint64_t>(item.st_ino);
   location.isMountRoot = *canonical == mount->point;
+  location.isFolder = S_ISDIR(item.st_mode);
   if (!location.isMountRoot) {
     std::optional<std::vector<uint64_t>> folders = FolderInodes(mount->point, ParentPath(*canonical));
     if (!folders) {
@@ -193,10 +198,14 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   return location;
 }
 
-std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item) {
+std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item, SearchBudget &budget) {
   const size_t levels = chain.folders.size();
   const std::optional<Mount> mount = levels <= kMostLevels ? MountByID(chain.mountID) : std::nullopt;
-  Descriptor here(mount ? open(mount->point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  const std::optional<uint64_t> mark = mount ? MountMark(mount->id) : std::nullopt;
+  if (!mark || (chain.mark != 0 && *mark != chain.mark)) {
+    return std::nullopt;
+  }
+  Descriptor here(open(mount->point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   const std::optional<FolderID> root = here ? IDOf(here.get()) : std::nullopt;
   if (!root) {
     return std::nullopt;
@@ -205,7 +214,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
   std::vector<FolderID> entered = {*root};  // for the way back up
   std::vector<std::string> names;           // of the folders entered, below the mount point
   std::vector<std::vector<std::string>> tried(levels + 1);
-  for (size_t reads = levels + 1 + kMostExtraReads; reads > 0; --reads) {
+  for (size_t reads = levels + 1 + kMostExtraReads; reads > 0 && !budget.Spent(); --reads) {
     const size_t depth = names.size();
     if (depth == levels) {
       if (std::optional<std::string> leaf = item(here.get())) {
@@ -216,7 +225,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
         return Join(path, *leaf);
       }
     } else if (std::optional<Subfolder> next =
-                   MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth])) {
+                   MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth], budget)) {
       tried[depth].push_back(next->name);
       names.push_back(std::move(next->name));
       entered.push_back(next->id);
@@ -240,7 +249,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
 }
 
 std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
-                                          const std::string &likelyName) {
+                                          const std::string &likelyName, SearchBudget &budget) {
   struct stat named {};
   if (!likelyName.empty() && fstatat(folder, likelyName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
       static_cast<uint64_t>(named.st_dev) == device && static_cast<uint64_t>(named.st_ino) == inode) {
@@ -251,6 +260,9 @@ std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t 
     return std::nullopt;
   }
   while (const dirent *entry = readdir(listing.get())) {
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
     struct stat info {};
     if (static_cast<uint64_t>(entry->d_ino) == inode && !IsDots(entry->d_name) &&
         fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
