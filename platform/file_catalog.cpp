@@ -27,9 +27,15 @@ struct ItemKeyHash {
 
 uint64_t FolderKey(uint32_t mountID, uint32_t folderID) { return uint64_t{mountID} << 32 | folderID; }
 
+struct CheckedMount {
+  uint32_t id = 0;
+  uint64_t mark = 0;
+};
+
 // Whether the item is still at its path, on the mount instance it was found on.
-bool StillThere(const CatalogItem &item) {
-  const std::optional<uint64_t> mark = MountMark(item.mountID);
+bool StillThere(const CatalogItem &item, CheckedMount checked) {
+  const bool checkedNow = checked.mark != 0 && item.mountID == checked.id && item.mark == checked.mark;
+  const std::optional<uint64_t> mark = checkedNow ? checked.mark : MountMark(item.mountID);
   struct stat info {};
   return mark && (item.mark == 0 || *mark == item.mark) && lstat(item.path.c_str(), &info) == 0 &&
          static_cast<uint64_t>(info.st_dev) == item.device && static_cast<uint64_t>(info.st_ino) == item.inode;
@@ -53,13 +59,13 @@ class Catalog {
     }
   }
 
-  std::optional<std::string> PathOf(uint64_t device, uint64_t inode) {
+  std::optional<std::string> PathOf(uint64_t device, uint64_t inode, CheckedMount checked) {
     const std::lock_guard<std::mutex> lock(mutex_);
     const auto known = byItem_.find(ItemKey{device, inode});
     if (known == byItem_.end()) {
       return std::nullopt;
     }
-    return Checked(known->second);
+    return Checked(known->second, checked);
   }
 
   std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID) {
@@ -71,7 +77,7 @@ class Catalog {
     }
     std::optional<std::string> found;
     for (Items::iterator candidate : candidates) {
-      std::optional<std::string> path = Checked(candidate);
+      std::optional<std::string> path = Checked(candidate, {});
       if (path && found) {
         return std::nullopt;  // two folders share these bits: only the chain can tell them apart
       }
@@ -86,8 +92,8 @@ class Catalog {
   using Items = std::list<CatalogItem>;
 
   // The item's path when it is still there, now the most recent; otherwise it is forgotten.
-  std::optional<std::string> Checked(Items::iterator item) {
-    if (!StillThere(*item)) {
+  std::optional<std::string> Checked(Items::iterator item, CheckedMount checked) {
+    if (!StillThere(*item, checked)) {
       Forget(item);
       return std::nullopt;
     }
@@ -124,7 +130,10 @@ Catalog &TheCatalog() {
 
 void RememberItem(const CatalogItem &item) { TheCatalog().Remember(item); }
 
-std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode) { return TheCatalog().PathOf(device, inode); }
+std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode, uint32_t checkedMount,
+                                       uint64_t checkedMark) {
+  return TheCatalog().PathOf(device, inode, {checkedMount, checkedMark});
+}
 
 std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID) {
   return TheCatalog().Folder(mountID, folderID);

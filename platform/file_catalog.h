@@ -24,8 +24,10 @@ struct CatalogItem {
 constexpr size_t kCatalogItems = 100'000;
 
 void RememberItem(const CatalogItem &item);
-// The path of the known item with this device and inode, if it is still there.
-std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode);
+// The path of the known item with this device and inode, if it is still there. The caller may
+// name a mount whose mark it has just looked up, so it is not looked up again.
+std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode, uint32_t checkedMount = 0,
+                                       uint64_t checkedMark = 0);
 // The path of the known folder on mount `mountID` whose inode's low 32 bits are `folderID`, if it
 // is still there and no other known folder there has them too.
 std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID);

@@ -16,7 +16,8 @@ constexpr size_t kSpecNameBytes = sizeof(FSSpec::name) - 1;
 // The last chain byte of an FSRef counts the bytes of the name kept before it, and a marked
 // reference keeps its mount's mark just before that count.
 constexpr size_t kMarkAt = FSREF_CHAIN_BYTES - 1 - FSREF_MARK_BYTES;
-constexpr unsigned kFewestBitsBesideAName = 16;
+// Enough to tell a folder from its neighbours; the name spares a renamed-or-not file a listing.
+constexpr unsigned kFewestBitsBesideAName = 12;
 
 unsigned BitsPerLevel(size_t levels, size_t chainBytes) {
   return levels == 0 ? 0 : static_cast<unsigned>(std::min<size_t>(64, chainBytes * 8 / levels));
@@ -127,7 +128,7 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
   if (kind != FSREF_KIND_ENTRY && kind != FSREF_KIND_MOUNT_ROOT) {
     return std::nullopt;
   }
-  if (std::optional<std::string> known = KnownPathOf(device, inode)) {
+  if (std::optional<std::string> known = KnownPathOf(device, inode, contents.mountID, mark)) {
     return known;
   }
   SearchBudget budget;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -122,6 +123,8 @@ std::optional<uint64_t> MarkOf(const Mount &mount) {
 // The table as last read, and the marks worked out since; both dropped when the table changes.
 class MountTable {
  public:
+  MountTable() { pthread_atfork(nullptr, nullptr, &ForgetInChild); }
+
   std::optional<Mount> ByID(uint32_t id) {
     const std::lock_guard<std::mutex> lock(mutex_);
     Refresh();
@@ -167,24 +170,22 @@ class MountTable {
   }
 
  private:
-  // The kernel flags an open mountinfo file when the table changes; a child process has another
-  // table (it may unshare its mounts), so it opens its own.
+  // The kernel flags an open mountinfo file when the table changes.
   void Refresh() {
-    const pid_t self = getpid();
-    if (fd_ >= 0 && owner_ == self) {
+    if (fd_ >= 0) {
       pollfd changed{fd_, POLLPRI, 0};
       if (poll(&changed, 1, 0) == 0 || (changed.revents & (POLLPRI | POLLERR)) == 0) {
         return;
       }
     } else {
-      if (fd_ >= 0) {
-        close(fd_);
-      }
       fd_ = open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
-      owner_ = self;
     }
     Read();
   }
+
+  // A child process may take mounts of its own (unshare), which the parent's open table does
+  // not show: it opens its own at its first call. It runs alone here, so the lock is free.
+  static void ForgetInChild();
 
   void Read() {
     ++reads_;
@@ -203,7 +204,6 @@ class MountTable {
 
   std::mutex mutex_;
   int fd_ = -1;
-  pid_t owner_ = 0;
   size_t reads_ = 0;
   std::vector<Mount> mounts_;
   std::unordered_map<uint32_t, std::optional<uint64_t>> marks_;
@@ -212,6 +212,14 @@ class MountTable {
 MountTable &Table() {
   static MountTable table;
   return table;
+}
+
+void MountTable::ForgetInChild() {
+  MountTable &table = Table();
+  if (table.fd_ >= 0) {
+    close(table.fd_);
+    table.fd_ = -1;
+  }
 }
 
 }  // namespace
