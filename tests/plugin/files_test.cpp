@@ -1,5 +1,6 @@
-// File and volume queries on folder items, the host's folder items made by this test's copy of
-// the platform layer and read by the bundle's own copy, as a runtime and its bundle do.
+// File and volume queries on folder items: the host's references made through the platform
+// library this test loads and read by the bundle through the same one, as a runtime and its
+// bundle do.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
