@@ -8,8 +8,8 @@
 //   -37 (bdNamErr)  a name does not fit the record (an FSSpec holds 63 bytes of name);
 //   -43 (fnfErr)    no such file or folder; the record names nothing (anymore);
 //   -50 (paramErr)  a required pointer is NULL;
-//   -2110 (kFSPathTooLong, here: the path does not fit) the path with its NUL needs more than
-//                   maxPathSize bytes; nothing is written.
+//   -2110           the path with its NUL needs more than maxPathSize bytes; nothing is
+//                   written.
 // Paths are absolute, NUL-terminated bytes. No call throws or blocks on anything but the file
 // system; a record that leads nowhere is given up after about 40 ms.
 #pragma once
