@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +22,16 @@ namespace {
 constexpr size_t kMostLevels = 2048;
 // Reads beyond one per level, for levels where more than one folder matches the chain.
 constexpr size_t kMostExtraReads = 64;
+// Two searches, as a folder item made from a reference that leads nowhere takes, stay below a
+// tenth of a second.
+constexpr int64_t kSearchNanoseconds = 40'000'000;
+constexpr unsigned kEntriesPerLook = 64;
+
+int64_t ThreadNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
 
 class Descriptor {
  public:
@@ -148,6 +159,15 @@ std::optional<std::vector<uint64_t>> FolderInodes(const std::string &mountPoint,
 }
 
 }  // namespace
+
+SearchBudget::SearchBudget() : deadlineNanoseconds_(ThreadNanoseconds() + kSearchNanoseconds) {}
+
+bool SearchBudget::Spent() {
+  if (!spent_ && ++calls_ % kEntriesPerLook == 0) {
+    spent_ = ThreadNanoseconds() >= deadlineNanoseconds_;
+  }
+  return spent_;
+}
 
 std::string ParentPath(const std::string &path) {
   const std::string trimmed = WithoutTrailingSlashes(path);

@@ -4,7 +4,6 @@
 // and inode. No mount is listed as a whole, and a search that leads nowhere is given up in time.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -38,17 +37,16 @@ struct FolderChain {
 };
 
 // The time one reference may take to follow, so that a made-up or stale one does not hold up
-// the caller: what is not found in it is not found.
+// the caller: what is not found in it is not found. It is the thread's processor time, which a
+// busy machine does not use up while the thread waits its turn.
 class SearchBudget {
  public:
-  SearchBudget() : deadline_(std::chrono::steady_clock::now() + std::chrono::milliseconds(40)) {}
+  SearchBudget();
   // Looks at the clock only every so many calls: it is asked once per directory entry.
-  bool Spent() {
-    return ++calls_ % 64 == 0 && std::chrono::steady_clock::now() >= deadline_ ? (spent_ = true) : spent_;
-  }
+  bool Spent();
 
  private:
-  std::chrono::steady_clock::time_point deadline_;
+  int64_t deadlineNanoseconds_;
   unsigned calls_ = 0;
   bool spent_ = false;
 };
