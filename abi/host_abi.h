@@ -82,11 +82,13 @@ typedef struct PluginClassRecord {
   HostWord sharedMethodCount;
 } PluginClassRecord;
 
-// File Manager references as the plug-in exchanges them with the host. Each names its file by
-// numbers alone, so a reference made by any program on the machine (a host, a bundle's copy of
-// the platform layer, another process) finds its file again without shared state and without
-// listing a whole mount. Both forms have the same bytes in 32- and 64-bit programs; integers are
-// in the machine's byte order.
+// File Manager references as the plug-in exchanges them with the host. The platform library
+// (libtovra_platform.so, one per process, see abi/file_manager.h) resolves a reference made or
+// followed in the same process by the path it keeps for the item, checked against its device
+// and inode. Any other reference names its file by numbers alone, so a reference made by any
+// program on the machine (a host, another process) finds its file again without shared state and
+// without listing a whole mount. Both forms have the same bytes in 32- and 64-bit programs;
+// integers are in the machine's byte order.
 //
 // The mount is the `mount ID` of /proc/self/mountinfo (field 1), and the way from the mount's
 // point down to the item is a folder chain: for each folder between the mount's root folder
@@ -95,8 +97,9 @@ typedef struct PluginClassRecord {
 // 0 being the lowest bit of chain byte 0 (a little-endian bit string); unused bits are 0. A
 // reader follows the chain one directory read per level: in each folder it takes the subfolder
 // whose inode matches the entry, and where several match it tries the others within a small
-// bounded number of further reads. `bits` may be below 64 (a long chain shares few bytes), and
-// even 0: then only the end of the chain decides.
+// bounded number of further reads and about 40 ms. `bits` may be below 64 (a long chain shares
+// few bytes), and even 0: then only the end of the chain decides. A mount whose point leads to
+// another mount (it is covered) holds nothing a reference can name.
 //
 // FSSpec: vRefNum is minus the mount ID (so mount IDs above 0x7FFF have no FSSpec). name is a
 // Str63: a length byte L (at most 63) and the item's name. parID names the item's folder:
@@ -110,7 +113,9 @@ typedef struct PluginClassRecord {
 //     name[3 + L] to name[63]: the chain bytes.
 //   A spec with a chain (levels from 1) is read by its chain, whatever parID is; the folder at
 //   its end must also match parID. A spec of a folder other than the root without a chain (a
-//   name of 63 bytes) names no file here. The named file need not exist.
+//   name of 63 bytes) is found only by a process that knows the folder (made or followed a
+//   record for it). The named file need not exist. The format is unchanged and has no mount
+//   mark; a covered mount names nothing here either.
 //
 // FSRef: the FSRefContents record below.
 #pragma pack(push, 2)
@@ -131,22 +136,35 @@ typedef struct FSRef {
 #define FSREF_MAGIC 0x51525672u       // 'QRVr'
 #define FSREF_KIND_ENTRY 0u           // an entry of a folder (a file, folder, link, ...)
 #define FSREF_KIND_MOUNT_ROOT 1u      // the root folder of the mount
+#define FSREF_KIND_MOUNT_MARKED 0x80u // added to the kind: the record carries its mount's mark
 #define FSREF_CHAIN_BYTES 52
+#define FSREF_MARK_BYTES 8
 
 // What an FSRef holds on this platform. The item is found by the chain and then checked by its
 // device and full inode, so a file that is gone or a reference that is made up names nothing.
+//
+// Mount mark. Mount IDs and device numbers are used again once a file system is unmounted, so a
+// record names its mount's instance too: with FSREF_KIND_MOUNT_MARKED in `kind`, chain bytes 43
+// to 50 hold a nonzero 64-bit mark of the file system the mount showed when the record was made
+// (FNV-1a 64 over the mount root's statfs f_fsid, then, where statx reports it, its STATX_BTIME
+// birth time as int64 seconds and uint32 nanoseconds). A marked record whose mount now has
+// another mark, or is covered, names nothing. The platform library writes marked records where
+// the mount has a mark; a record without the flag (as earlier versions and other hosts write it)
+// is read as before, without that check. Readers that predate the flag do not read marked
+// records.
 typedef struct FSRefContents {
   uint32_t magic;        // FSREF_MAGIC
   uint32_t mountID;      // mountinfo mount ID of the mount that holds the item
   uint64_t device;       // st_dev of the item
   uint64_t inode;        // st_ino of the item
   uint16_t levels;       // folders between the mount's root folder and the item; 0 for the root
-  uint8_t kind;          // FSREF_KIND_ENTRY or FSREF_KIND_MOUNT_ROOT
+  uint8_t kind;          // FSREF_KIND_ENTRY or FSREF_KIND_MOUNT_ROOT, maybe with FSREF_KIND_MOUNT_MARKED
   uint8_t bits;          // bits per chain entry, 0 to 64
   // The chain from byte 0, then optionally the item's name as it was when the reference was
-  // made: its n bytes end just before the last byte, which holds n (0: no name). The chain
-  // takes at most the 51 - n bytes before the name (bits * levels <= 8 * (51 - n)). The name is
-  // only a hint, looked at before the folder is read; a renamed item is found by its inode.
+  // made: its n bytes end just before the mark (marked records) or the last byte, and the last
+  // byte holds n (0: no name). The chain takes the bytes before the name (bits * levels <= 8 *
+  // (51 - n), or 8 * (43 - n) when marked). The name is only a hint, looked at before the folder
+  // is read; a renamed item is found by its inode.
   uint8_t chain[FSREF_CHAIN_BYTES];
 } FSRefContents;
 

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +22,16 @@ namespace {
 constexpr size_t kMostLevels = 2048;
 // Reads beyond one per level, for levels where more than one folder matches the chain.
 constexpr size_t kMostExtraReads = 64;
+// Two searches, as a folder item made from a reference that leads nowhere takes, stay below a
+// tenth of a second.
+constexpr int64_t kSearchNanoseconds = 40'000'000;
+constexpr unsigned kEntriesPerLook = 64;
+
+int64_t ThreadNanoseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
 
 class Descriptor {
  public:
@@ -85,12 +96,15 @@ struct Subfolder {
 
 // The first subfolder not tried yet whose inode matches `wanted` in the bits of `mask`.
 std::optional<Subfolder> MatchingSubfolder(int folder, uint64_t wanted, uint64_t mask,
-                                           const std::vector<std::string> &tried) {
+                                           const std::vector<std::string> &tried, SearchBudget &budget) {
   Listing listing = ListFolder(folder);
   if (!listing) {
     return std::nullopt;
   }
   while (const dirent *entry = readdir(listing.get())) {
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
     if ((entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) ||
         (static_cast<uint64_t>(entry->d_ino) & mask) != wanted || IsDots(entry->d_name) ||
         std::find(tried.begin(), tried.end(), entry->d_name) != tried.end()) {
@@ -146,6 +160,15 @@ std::optional<std::vector<uint64_t>> FolderInodes(const std::string &mountPoint,
 
 }  // namespace
 
+SearchBudget::SearchBudget() : deadlineNanoseconds_(ThreadNanoseconds() + kSearchNanoseconds) {}
+
+bool SearchBudget::Spent() {
+  if (!spent_ && ++calls_ % kEntriesPerLook == 0) {
+    spent_ = ThreadNanoseconds() >= deadlineNanoseconds_;
+  }
+  return spent_;
+}
+
 std::string ParentPath(const std::string &path) {
   const std::string trimmed = WithoutTrailingSlashes(path);
   const size_t slash = trimmed.find_last_of('/');
@@ -179,9 +202,11 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   }
   FileLocation location;
   location.mountID = mount->id;
+  location.mark = MountMark(mount->id).value_or(0);
   location.device = static_cast<uint64_t>(item.st_dev);
   location.inode = static_cast<uint64_t>(item.st_ino);
   location.isMountRoot = *canonical == mount->point;
+  location.isFolder = S_ISDIR(item.st_mode);
   if (!location.isMountRoot) {
     std::optional<std::vector<uint64_t>> folders = FolderInodes(mount->point, ParentPath(*canonical));
     if (!folders) {
@@ -193,10 +218,14 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   return location;
 }
 
-std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item) {
+std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item, SearchBudget &budget) {
   const size_t levels = chain.folders.size();
   const std::optional<Mount> mount = levels <= kMostLevels ? MountByID(chain.mountID) : std::nullopt;
-  Descriptor here(mount ? open(mount->point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+  const std::optional<uint64_t> mark = mount ? MountMark(mount->id) : std::nullopt;
+  if (!mark || (chain.mark != 0 && *mark != chain.mark)) {
+    return std::nullopt;
+  }
+  Descriptor here(open(mount->point.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   const std::optional<FolderID> root = here ? IDOf(here.get()) : std::nullopt;
   if (!root) {
     return std::nullopt;
@@ -205,7 +234,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
   std::vector<FolderID> entered = {*root};  // for the way back up
   std::vector<std::string> names;           // of the folders entered, below the mount point
   std::vector<std::vector<std::string>> tried(levels + 1);
-  for (size_t reads = levels + 1 + kMostExtraReads; reads > 0; --reads) {
+  for (size_t reads = levels + 1 + kMostExtraReads; reads > 0 && !budget.Spent(); --reads) {
     const size_t depth = names.size();
     if (depth == levels) {
       if (std::optional<std::string> leaf = item(here.get())) {
@@ -216,7 +245,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
         return Join(path, *leaf);
       }
     } else if (std::optional<Subfolder> next =
-                   MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth])) {
+                   MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth], budget)) {
       tried[depth].push_back(next->name);
       names.push_back(std::move(next->name));
       entered.push_back(next->id);
@@ -240,7 +269,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
 }
 
 std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
-                                          const std::string &likelyName) {
+                                          const std::string &likelyName, SearchBudget &budget) {
   struct stat named {};
   if (!likelyName.empty() && fstatat(folder, likelyName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
       static_cast<uint64_t>(named.st_dev) == device && static_cast<uint64_t>(named.st_ino) == inode) {
@@ -251,6 +280,9 @@ std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t 
     return std::nullopt;
   }
   while (const dirent *entry = readdir(listing.get())) {
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
     struct stat info {};
     if (static_cast<uint64_t>(entry->d_ino) == inode && !IsDots(entry->d_name) &&
         fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&

@@ -6,13 +6,18 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/file_catalog.h"
+#include "platform/mounts.h"
+
 namespace platform {
 namespace {
 
 constexpr size_t kSpecNameBytes = sizeof(FSSpec::name) - 1;
-// The last chain byte of an FSRef counts the bytes of the name kept before it.
-constexpr size_t kRefChainBits = (FSREF_CHAIN_BYTES - 1) * 8;
-constexpr unsigned kFewestBitsBesideAName = 16;
+// The last chain byte of an FSRef counts the bytes of the name kept before it, and a marked
+// reference keeps its mount's mark just before that count.
+constexpr size_t kMarkAt = FSREF_CHAIN_BYTES - 1 - FSREF_MARK_BYTES;
+// Enough to tell a folder from its neighbours; the name spares a renamed-or-not file a listing.
+constexpr unsigned kFewestBitsBesideAName = 12;
 
 unsigned BitsPerLevel(size_t levels, size_t chainBytes) {
   return levels == 0 ? 0 : static_cast<unsigned>(std::min<size_t>(64, chainBytes * 8 / levels));
@@ -37,7 +42,7 @@ std::optional<FolderChain> UnpackChain(uint32_t mountID, const uint8_t *chain, s
   if (bits > 64 || levels * bits > chainBytes * 8) {
     return std::nullopt;
   }
-  FolderChain unpacked{mountID, bits, std::vector<uint64_t>(levels)};
+  FolderChain unpacked{mountID, 0, bits, std::vector<uint64_t>(levels)};
   size_t at = 0;
   for (uint64_t &inode : unpacked.folders) {
     for (unsigned bit = 0; bit < bits; ++bit, ++at) {
@@ -54,7 +59,21 @@ bool IsPlainName(std::string_view name) {
          name.find('\0') == std::string_view::npos;
 }
 
+// What a chain led to, for the next time.
+void RememberFound(uint32_t mountID, const std::string &path) {
+  struct stat info {};
+  const std::optional<uint64_t> mark = MountMark(mountID);
+  if (mark && lstat(path.c_str(), &info) == 0) {
+    RememberItem({mountID, *mark, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                  S_ISDIR(info.st_mode), path});
+  }
+}
+
 }  // namespace
+
+void Remember(const FileLocation &location) {
+  RememberItem({location.mountID, location.mark, location.device, location.inode, location.isFolder, location.path});
+}
 
 FSRef RefFor(const FileLocation &location) {
   FSRefContents contents{};
@@ -65,16 +84,22 @@ FSRef RefFor(const FileLocation &location) {
   contents.kind = location.isMountRoot ? FSREF_KIND_MOUNT_ROOT : FSREF_KIND_ENTRY;
   const size_t levels = location.folders.size();
   contents.levels = static_cast<uint16_t>(levels);
+  // The chain and the name share what the count and the mark leave.
+  const size_t room = location.mark != 0 ? kMarkAt : FSREF_CHAIN_BYTES - 1;
   // The name goes beside the chain when the chain keeps enough bits of each folder without it.
   const std::string name = location.isMountRoot ? "" : LeafName(location.path);
-  const size_t nameRoom = FSREF_CHAIN_BYTES - 1 - std::min<size_t>(name.size(), FSREF_CHAIN_BYTES - 1);
-  const bool keepName = !name.empty() && name.size() < FSREF_CHAIN_BYTES - 1 &&
-                        (levels == 0 || BitsPerLevel(levels, nameRoom) >= kFewestBitsBesideAName);
-  contents.bits = static_cast<uint8_t>(BitsPerLevel(levels, keepName ? nameRoom : kRefChainBits / 8));
-  PackChain(location.folders, contents.bits, contents.chain, sizeof contents.chain - 1);
+  const bool keepName = !name.empty() && name.size() < room &&
+                        (levels == 0 || BitsPerLevel(levels, room - name.size()) >= kFewestBitsBesideAName);
+  const size_t chainBytes = keepName ? room - name.size() : room;
+  contents.bits = static_cast<uint8_t>(BitsPerLevel(levels, chainBytes));
+  PackChain(location.folders, contents.bits, contents.chain, chainBytes);
   if (keepName) {
-    std::memcpy(contents.chain + nameRoom, name.data(), name.size());
+    std::memcpy(contents.chain + chainBytes, name.data(), name.size());
     contents.chain[FSREF_CHAIN_BYTES - 1] = static_cast<uint8_t>(name.size());
+  }
+  if (location.mark != 0) {
+    contents.kind |= FSREF_KIND_MOUNT_MARKED;
+    std::memcpy(contents.chain + kMarkAt, &location.mark, FSREF_MARK_BYTES);
   }
   FSRef ref;
   std::memcpy(&ref, &contents, sizeof ref);
@@ -89,27 +114,57 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
   }
   const uint64_t device = contents.device;
   const uint64_t inode = contents.inode;
-  if (contents.kind == FSREF_KIND_MOUNT_ROOT) {
-    const FolderChain toRoot{contents.mountID, 0, {}};
-    return FollowChain(toRoot, [&](int root) -> std::optional<std::string> {
-      struct stat info {};
-      const bool same = fstat(root, &info) == 0 && static_cast<uint64_t>(info.st_dev) == device &&
-                        static_cast<uint64_t>(info.st_ino) == inode;
-      return same ? std::optional<std::string>("") : std::nullopt;
-    });
+  const bool marked = (contents.kind & FSREF_KIND_MOUNT_MARKED) != 0;
+  const unsigned kind = contents.kind & ~FSREF_KIND_MOUNT_MARKED;
+  uint64_t mark = 0;
+  if (marked) {
+    std::memcpy(&mark, contents.chain + kMarkAt, sizeof mark);
+    // Made on a file system that is no longer there, or is covered now: whatever is there now is
+    // another file.
+    if (mark == 0 || MountMark(contents.mountID) != mark) {
+      return std::nullopt;
+    }
   }
-  const size_t nameLength = contents.chain[FSREF_CHAIN_BYTES - 1];
-  const size_t chainBytes = FSREF_CHAIN_BYTES - 1 - std::min<size_t>(nameLength, FSREF_CHAIN_BYTES - 1);
-  const std::string name(reinterpret_cast<const char *>(contents.chain + chainBytes), nameLength < FSREF_CHAIN_BYTES ? nameLength : 0);
-  const std::optional<FolderChain> chain =
-      contents.kind == FSREF_KIND_ENTRY
-          ? UnpackChain(contents.mountID, contents.chain, chainBytes, contents.levels, contents.bits)
-          : std::nullopt;
-  if (!chain) {
+  if (kind != FSREF_KIND_ENTRY && kind != FSREF_KIND_MOUNT_ROOT) {
     return std::nullopt;
   }
-  const std::string likelyName = IsPlainName(name) ? name : "";
-  return FollowChain(*chain, [&](int folder) { return EntryWithInode(folder, device, inode, likelyName); });
+  if (std::optional<std::string> known = KnownPathOf(device, inode, contents.mountID, mark)) {
+    return known;
+  }
+  SearchBudget budget;
+  std::optional<std::string> found;
+  if (kind == FSREF_KIND_MOUNT_ROOT) {
+    const FolderChain toRoot{contents.mountID, mark, 0, {}};
+    found = FollowChain(
+        toRoot,
+        [&](int root) -> std::optional<std::string> {
+          struct stat info {};
+          const bool same = fstat(root, &info) == 0 && static_cast<uint64_t>(info.st_dev) == device &&
+                            static_cast<uint64_t>(info.st_ino) == inode;
+          return same ? std::optional<std::string>("") : std::nullopt;
+        },
+        budget);
+  } else {
+    const size_t nameEnd = marked ? kMarkAt : FSREF_CHAIN_BYTES - 1;
+    const size_t nameLength = contents.chain[FSREF_CHAIN_BYTES - 1];
+    const size_t chainBytes = nameEnd - std::min(nameLength, nameEnd);
+    const std::string name(reinterpret_cast<const char *>(contents.chain + chainBytes),
+                           nameLength <= nameEnd ? nameLength : 0);
+    const std::optional<FolderChain> chain =
+        UnpackChain(contents.mountID, contents.chain, chainBytes, contents.levels, contents.bits);
+    if (!chain) {
+      return std::nullopt;
+    }
+    FolderChain marking = *chain;
+    marking.mark = mark;
+    const std::string likelyName = IsPlainName(name) ? name : "";
+    found = FollowChain(
+        marking, [&](int folder) { return EntryWithInode(folder, device, inode, likelyName, budget); }, budget);
+  }
+  if (found) {
+    RememberFound(contents.mountID, *found);
+  }
+  return found;
 }
 
 OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume, FSSpec &spec) {
@@ -157,10 +212,11 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
   const unsigned char *after = spec.name + 1 + nameLength;
   const size_t room = kSpecNameBytes - nameLength;
   const size_t levels = room >= 1 ? after[0] : 0;
+  SearchBudget budget;
   if (levels == 0 && spec.parID == FSSPEC_PARID_VOLUME) {
-    const FolderChain toRoot{mountID, 0, {}};
+    const FolderChain toRoot{mountID, 0, 0, {}};
     const std::optional<std::string> volume =
-        FollowChain(toRoot, [](int) { return std::optional<std::string>(""); });
+        FollowChain(toRoot, [](int) { return std::optional<std::string>(""); }, budget);
     if (!volume) {
       return nsvErr;
     }
@@ -170,22 +226,30 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
   if (!IsPlainName(name)) {
     return bdNamErr;
   }
-  std::optional<FolderChain> chain;
-  if (levels == 0 && spec.parID == FSSPEC_PARID_ROOT_FOLDER) {
-    chain = FolderChain{mountID, 0, {}};
-  } else if (levels != 0) {
-    chain = UnpackChain(mountID, after + 2, room >= 2 ? room - 2 : 0, levels, room >= 2 ? after[1] : 0);
-  }
   const auto folderID = static_cast<uint32_t>(spec.parID);
-  const std::optional<std::string> folder =
-      chain ? FollowChain(*chain,
-                          [&](int candidate) -> std::optional<std::string> {
-                            struct stat info {};
-                            const bool same = levels == 0 || (fstat(candidate, &info) == 0 &&
-                                                               static_cast<uint32_t>(info.st_ino) == folderID);
-                            return same ? std::optional<std::string>("") : std::nullopt;
-                          })
-            : std::nullopt;
+  const bool inRootFolder = levels == 0 && spec.parID == FSSPEC_PARID_ROOT_FOLDER;
+  std::optional<std::string> folder = inRootFolder ? std::nullopt : KnownFolder(mountID, folderID);
+  if (!folder) {
+    std::optional<FolderChain> chain;
+    if (inRootFolder) {
+      chain = FolderChain{mountID, 0, 0, {}};
+    } else if (levels != 0) {
+      chain = UnpackChain(mountID, after + 2, room >= 2 ? room - 2 : 0, levels, room >= 2 ? after[1] : 0);
+    }
+    folder = chain ? FollowChain(
+                         *chain,
+                         [&](int candidate) -> std::optional<std::string> {
+                           struct stat info {};
+                           const bool same = levels == 0 || (fstat(candidate, &info) == 0 &&
+                                                              static_cast<uint32_t>(info.st_ino) == folderID);
+                           return same ? std::optional<std::string>("") : std::nullopt;
+                         },
+                         budget)
+                   : std::nullopt;
+    if (folder && !inRootFolder) {
+      RememberFound(mountID, *folder);
+    }
+  }
   if (!folder) {
     return fnfErr;
   }

@@ -1,5 +1,5 @@
 // The bytes of FSRef and FSSpec on this platform, as abi/host_abi.h describes them: made from a
-// file's location, and followed back to a path.
+// file's location, and followed back to a path, through the catalog when the item is known.
 #pragma once
 
 #include <optional>
@@ -12,6 +12,8 @@
 namespace platform {
 
 FSRef RefFor(const FileLocation &location);
+// Keeps the item in the catalog, so that references to it resolve by its path.
+void Remember(const FileLocation &location);
 // The path of the item the reference names, if it is still there.
 std::optional<std::string> PathOfRef(const FSRef &ref);
 

@@ -104,6 +104,7 @@ OSErr FSPathMakeRef(const char *path, FSRef *ref, bool *isDirectory) {
     return fnfErr;
   }
   *ref = RefFor(*location);
+  Remember(*location);
   if (isDirectory != nullptr) {
     struct stat info {};
     *isDirectory = stat(location->path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -132,6 +133,9 @@ OSErr FSPathMakeFSSpec(const char *path, FSSpec *spec) {
     return fnfErr;
   }
   const OSErr error = SpecFor(*folder, LeafName(item ? item->path : full), false, *spec);
+  if (error == noErr) {
+    Remember(*folder);
+  }
   return error != noErr ? error : item ? noErr : fnfErr;
 }
 
@@ -208,17 +212,25 @@ OSErr FSpOpenDF(const FSSpec *spec, int8_t permission, int16_t *refNum) {
   if (stat(path.c_str(), &file) != 0) {
     return fnfErr;
   }
-  if (S_ISDIR(file.st_mode)) {
+  if (!S_ISREG(file.st_mode)) {
     return notAFileErr;
   }
   const int access = permission & 0x03;
   if (access != 0x01 && OpenForWritingAnywhere(file)) {
     return opWrErr;
   }
+  // The path may lead elsewhere by now: what was opened is checked, and nothing waits on a
+  // device or a pipe put there meanwhile.
   const int flags = access == 0x01 ? O_RDONLY : access == 0x02 ? O_WRONLY : O_RDWR;
-  const int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC);
+  const int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     return errno == EACCES ? permErr : ioErr;
+  }
+  struct stat opened {};
+  if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != file.st_dev ||
+      opened.st_ino != file.st_ino) {
+    close(fd);
+    return fnfErr;
   }
   if (fd > 0x7FFF) {
     close(fd);

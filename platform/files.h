@@ -1,7 +1,7 @@
 // The File Manager calls QRVUtil makes, on Linux files. An FSSpec names a file by its volume
 // (the mount, as a negative id), its folder and its name; an FSRef by its mount, device and
 // inode. Both carry the way down to their folder (abi/host_abi.h), so any program finds the file
-// again from the bytes alone.
+// again from the bytes alone; this process finds those it made or followed by their paths.
 #pragma once
 
 #include <cstdint>

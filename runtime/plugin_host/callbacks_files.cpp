@@ -1,6 +1,7 @@
-// File Manager references for bundles. Their bytes are the platform layer's: the copy of that
-// layer inside each bundle reads what this copy writes, and the other way round. Names come
-// from bundle memory, so each is checked to be one plain step inside its folder.
+// File Manager references for bundles. Their bytes are the platform layer's, one library shared
+// with every bundle of the process, so each reads what the other writes, and both use one
+// catalog of the files references were made for. Names come from bundle memory, so each is
+// checked to be one plain step inside its folder.
 #include <cstring>
 #include <filesystem>
 #include <string>

@@ -5,22 +5,24 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include <gtest/gtest.h>
 
 namespace fake {
 
-// A copy under a new name is a new object to the dynamic loader, so it gets its own state.
+// A copy under a new name is a new object to the dynamic loader, so it gets its own state. It
+// goes beside the bundle, where its run path finds the platform library.
 Bundle::Bundle() {
-  char path[] = "/tmp/qrvutil-test-XXXXXX.so";
-  const int fd = mkstemps(path, 3);
+  std::string path = std::filesystem::path(QRVUTIL_PATH).parent_path() / "qrvutil-test-XXXXXX.so";
+  const int fd = mkstemps(path.data(), 3);
   if (fd < 0) {
     ADD_FAILURE() << "no temporary copy of the bundle";
     return;
   }
   close(fd);
   std::filesystem::copy_file(QRVUTIL_PATH, path, std::filesystem::copy_options::overwrite_existing);
-  handle_ = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   std::filesystem::remove(path);
   if (handle_ == nullptr) {
     ADD_FAILURE() << "dlopen: " << dlerror();

@@ -1,5 +1,8 @@
 #include "tests/plugin/file_fixtures.h"
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,6 +85,26 @@ std::optional<std::string> BytesFromOtherProcess(const std::function<std::option
   }
   close(ends[0]);
   return status == 0 ? std::optional<std::string>(bytes) : std::nullopt;
+}
+
+std::optional<std::string> InOwnMountNamespace(const std::function<std::string()> &work) {
+  // The first byte tells whether the work ran at all.
+  const std::optional<std::string> report = BytesFromOtherProcess([&]() -> std::optional<std::string> {
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      return "-";
+    }
+    return "+" + work();
+  });
+  if (!report || report->empty()) {
+    return std::string("the process with its own mounts did not finish");
+  }
+  return (*report)[0] == '+' ? std::optional<std::string>(report->substr(1)) : std::nullopt;
+}
+
+bool MountTmpfs(const std::string &folder) {
+  std::error_code ignored;
+  std::filesystem::create_directories(folder, ignored);
+  return mount("tmpfs", folder.c_str(), "tmpfs", 0, "mode=0755") == 0;
 }
 
 }  // namespace fake

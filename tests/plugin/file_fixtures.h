@@ -33,4 +33,11 @@ int InOtherProcess(const std::function<int()> &work);
 // The bytes `make` gives in a child process; nothing when it gives none.
 std::optional<std::string> BytesFromOtherProcess(const std::function<std::optional<std::string>()> &make);
 
+// Runs `work` in a child process with a mount namespace of its own, where it may mount and
+// unmount at will; what it reports ("" for nothing amiss), or nothing when no namespace can be
+// had (not root). Mounts made there vanish with it.
+std::optional<std::string> InOwnMountNamespace(const std::function<std::string()> &work);
+// A fresh tmpfs at `folder` (made if missing); false when it cannot be mounted.
+bool MountTmpfs(const std::string &folder);
+
 }  // namespace fake

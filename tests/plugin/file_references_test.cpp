@@ -1,5 +1,6 @@
 // FSRef and FSSpec as the platform layer makes and follows them: from the bytes alone, whoever
 // made them, at any depth, and never by searching a mount.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -11,9 +12,11 @@
 #include <span>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "abi/file_manager.h"
 #include "platform/files.h"
 #include "tests/plugin/file_fixtures.h"
 
@@ -58,10 +61,11 @@ std::string PathOf(const FSSpec &spec) {
 
 std::string ParentPathOf(const std::string &path) { return path.substr(0, path.rfind('/')); }
 
+// From another process, so that this one does not know the file and follows the chain.
 uint32_t MountIDOf(const std::string &path) {
-  FSRef ref{};
-  EXPECT_EQ(platform::FSPathMakeRef(path.c_str(), &ref, nullptr), platform::noErr);
-  return FromBytes<FSRefContents>(std::string(reinterpret_cast<const char *>(&ref), sizeof ref)).mountID;
+  const std::optional<std::string> ref = RefMadeElsewhere(path);
+  EXPECT_TRUE(ref);
+  return ref ? FromBytes<FSRefContents>(*ref).mountID : 0;
 }
 
 TEST(FileReferences, ReferencesMadeInAnotherProcessFindDeepFiles) {
@@ -184,7 +188,8 @@ TEST(FileReferences, GoneFilesAndMadeUpReferencesNameNothing) {
 }
 
 // A spec keeps its folder's way down in what the name leaves of its field; with a name that
-// leaves nothing, only a file in the mount's root folder can be named.
+// leaves nothing, only a file in the mount's root folder, or in a folder this process knows,
+// can be named.
 TEST(FileReferences, SpecsFollowTheChainThatFitsBesideTheirName) {
   ScratchFolder scratch;
   const std::string folder = ScratchFolder::MakeNested(scratch.path(), 4);
@@ -195,11 +200,17 @@ TEST(FileReferences, SpecsFollowTheChainThatFitsBesideTheirName) {
     ASSERT_TRUE(spec);
     EXPECT_EQ(PathOf(FromBytes<FSSpec>(*spec)), file) << "a name of " << length;
   }
-  FSSpec longest{};
-  const std::string file = folder + "/" + std::string(63, 'n');
+  // In a folder that this process has not followed a chain to.
+  const std::string unknown = ScratchFolder::MakeNested(scratch.path() + "/unknown", 4);
+  const std::string file = unknown + "/" + std::string(63, 'n');
   std::ofstream(file) << "x";
-  ASSERT_EQ(platform::FSPathMakeFSSpec(file.c_str(), &longest), platform::noErr);
-  EXPECT_EQ(PathOf(longest), "(none)");
+  const std::optional<std::string> longest = SpecMadeElsewhere(file);
+  ASSERT_TRUE(longest);
+  EXPECT_EQ(PathOf(FromBytes<FSSpec>(*longest)), "(none)");
+  FSSpec madeHere{};
+  ASSERT_EQ(platform::FSPathMakeFSSpec(file.c_str(), &madeHere), platform::noErr);
+  EXPECT_EQ(PathOf(madeHere), file);
+  EXPECT_EQ(PathOf(FromBytes<FSSpec>(*longest)), file) << "the folder is known now";
   FSSpec tooLong{};
   EXPECT_EQ(platform::FSPathMakeFSSpec((folder + "/" + std::string(64, 'n')).c_str(), &tooLong), platform::bdNamErr);
 }
@@ -235,6 +246,63 @@ TEST(FileReferences, MadeUpReferenceReadsOnlyTheFoldersOnItsWay) {
   }
   close(watch);
   EXPECT_EQ(besideOpened, 0u);
+}
+
+// What is at the checked path when it is opened is checked too: only a regular file is opened,
+// and nothing waits on a pipe or a device.
+TEST(FileReferences, DataForkOpensOnlyARegularFile) {
+  ScratchFolder scratch;
+  const std::string pipe = scratch.path() + "/pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const std::string file = scratch.path() + "/file";
+  std::ofstream(file) << "x";
+  for (const std::string &path : {pipe, std::string("/dev/null"), file}) {
+    FSSpec spec{};
+    ASSERT_EQ(platform::FSPathMakeFSSpec(path.c_str(), &spec), platform::noErr);
+    int16_t refNum = -1;
+    const platform::OSErr opened = platform::FSpOpenDF(&spec, platform::fsRdWrPerm, &refNum);
+    if (opened == platform::noErr) platform::FSClose(refNum);
+    EXPECT_EQ(opened == platform::noErr, path == file) << path;
+  }
+}
+
+// The four functions hosts call by their C names, with the classic result codes.
+TEST(FileReferences, HostFunctionsMakeAndReadRecordsWithClassicCodes) {
+  ScratchFolder scratch;
+  const std::string folder = ScratchFolder::MakeNested(scratch.path(), 2);
+  const std::string file = folder + "/file";
+  std::ofstream(file) << "x";
+  EXPECT_NE(dlsym(RTLD_DEFAULT, "FSPathMakeRef"), nullptr) << "exported with C linkage";
+
+  FSRef ref{};
+  unsigned char isDirectory = 2;
+  ASSERT_EQ(FSPathMakeRef(file.c_str(), &ref, &isDirectory), 0);
+  EXPECT_EQ(isDirectory, 0);
+  ASSERT_EQ(FSPathMakeRef(folder.c_str(), &ref, &isDirectory), 0);
+  EXPECT_EQ(isDirectory, 1);
+  ASSERT_EQ(FSPathMakeRef(file.c_str(), &ref, nullptr), 0);
+  std::vector<char> path(file.size() + 1);
+  EXPECT_EQ(FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size() - 1)), -2110);
+  ASSERT_EQ(FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size())), 0);
+  EXPECT_EQ(std::string(path.data()), file);
+
+  FSSpec spec{};
+  ASSERT_EQ(FSPathMakeFSSpec(file.c_str(), &spec), 0);
+  ASSERT_EQ(FSSpecMakePath(&spec, path.data(), static_cast<uint32_t>(path.size())), 0);
+  EXPECT_EQ(std::string(path.data()), file);
+  EXPECT_EQ(FSSpecMakePath(&spec, path.data(), 4), -2110);
+
+  const std::string later = folder + "/later";
+  EXPECT_EQ(FSPathMakeFSSpec(later.c_str(), &spec), -43) << "a file yet to be made";
+  std::vector<char> laterPath(later.size() + 1);
+  EXPECT_EQ(FSSpecMakePath(&spec, laterPath.data(), static_cast<uint32_t>(laterPath.size())), -43);
+  EXPECT_EQ(std::string(laterPath.data()), later);
+  EXPECT_EQ(FSPathMakeFSSpec((folder + "/" + std::string(64, 'n')).c_str(), &spec), -37);
+  EXPECT_EQ(FSPathMakeRef((folder + "/missing").c_str(), &ref, nullptr), -43);
+  EXPECT_EQ(FSPathMakeRef(nullptr, &ref, nullptr), -50);
+  EXPECT_EQ(FSRefMakePath(nullptr, path.data(), 10), -50);
+  ASSERT_EQ(unlink(file.c_str()), 0);
+  EXPECT_EQ(FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size())), -43);
 }
 
 }  // namespace

@@ -1,17 +1,26 @@
-// File and volume queries on folder items, the host's folder items made by this test's copy of
-// the platform layer and read by the bundle's own copy, as a runtime and its bundle do.
+// File and volume queries on folder items: the host's references made through the platform
+// library this test loads and read by the bundle through the same one, as a runtime and its
+// bundle do.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sys/wait.h>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
+#include "platform/mounts.h"
 #include "tests/plugin/bundle.h"
 #include "tests/plugin/file_fixtures.h"
 
@@ -44,6 +53,56 @@ bool PathFromParentRef(const FSRef *parent, const HFSUniStr255 *name, std::strin
   return true;
 }
 
+// Another process holding a file open for writing, for as long as this object lives.
+class WriterElsewhere {
+ public:
+  explicit WriterElsewhere(const std::string &path) {
+    int ready[2];
+    if (pipe(ready) != 0 || pipe(finish_) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      close(finish_[1]);
+      const int fd = open(path.c_str(), O_WRONLY | O_APPEND);
+      char byte = fd >= 0 ? 'y' : 'n';
+      (void)!write(ready[1], &byte, 1);
+      (void)!read(finish_[0], &byte, 1);
+      _exit(0);
+    }
+    close(ready[1]);
+    close(finish_[0]);
+    char byte = 0;
+    opened_ = read(ready[0], &byte, 1) == 1 && byte == 'y';
+    close(ready[0]);
+  }
+  ~WriterElsewhere() {
+    close(finish_[1]);
+    if (pid_ > 0) waitpid(pid_, nullptr, 0);
+  }
+  bool opened() const { return opened_; }
+
+ private:
+  int finish_[2] = {-1, -1};
+  pid_t pid_ = -1;
+  bool opened_ = false;
+};
+
+// `levels` nested folders below `from`, each level beside `siblings` empty folders made before
+// it and as many after, so that whichever order a folder is listed in, a reader that guesses
+// among look-alike subfolders meets many of them. Gives the innermost.
+std::string CrowdedNest(const std::string &from, size_t levels, size_t siblings) {
+  std::string here = from;
+  std::filesystem::create_directories(here);
+  for (size_t level = 0; level < levels; ++level) {
+    for (size_t i = 0; i < 2 * siblings; ++i) {
+      if (i == siblings) std::filesystem::create_directory(here + "/way");
+      std::filesystem::create_directory(here + "/beside " + std::to_string(i));
+    }
+    here += "/way";
+  }
+  return here;
+}
+
 class Files : public fake::PluginTest {
  protected:
   Files() {
@@ -73,6 +132,36 @@ class Files : public fake::PluginTest {
     const std::string path = item ? host.FolderItemPath(item) : "(nil)";
     host.ReleaseObject(item);
     return path;
+  }
+  FSRefContents ContentsOf(HostObject ref) {
+    FSRefContents contents{};
+    const std::string bytes = ref ? host.BlockBytes(ref) : std::string();
+    std::memcpy(&contents, bytes.data(), std::min(bytes.size(), sizeof contents));
+    return contents;
+  }
+  // What goes amiss when the bundle makes an FSRef and an FSSpec (when `withSpec`) of the item at
+  // `path` and then folder items from them; "" when both lead back to it.
+  std::string RoundTrip(const std::string &path, bool withSpec = true) {
+    std::string failed;
+    HostObject item = host.MakeFolderItem(path);
+    HostObject ref = RefOf(item);
+    if (const std::string back = ItemFromRef(ref); back != path) failed += " FSRef of " + path + " gave " + back + ";";
+    if (withSpec) {
+      HostObject spec = SpecOf(item);
+      if (const std::string back = ItemFromSpec(spec); back != path) {
+        failed += " FSSpec of " + path + " gave " + back + ";";
+      }
+      host.ReleaseObject(spec);
+    }
+    for (HostObject o : {item, ref}) host.ReleaseObject(o);
+    return failed;
+  }
+  // Runs `work` with mounts of its own; skips the test where none can be had.
+  void WithOwnMounts(const std::function<std::string()> &work) {
+    const std::optional<std::string> failed = fake::InOwnMountNamespace(work);
+    if (!failed) GTEST_SKIP() << "cannot mount here: needs root (unshare(CLONE_NEWNS))";
+    if (failed->rfind("skip: ", 0) == 0) GTEST_SKIP() << failed->substr(6);
+    EXPECT_EQ(*failed, "");
   }
 
   std::string folder;
@@ -210,27 +299,11 @@ TEST_F(Files, DeepFileIsFoundFromTheHostsReferenceAndSeenOpenElsewhere) {
 
   auto dataForkBusy = FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean");
   EXPECT_FALSE(dataForkBusy(item));
-  int ready[2];
-  int finish[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(finish), 0);
-  const pid_t writer = fork();
-  if (writer == 0) {
-    close(ready[0]);
-    close(finish[1]);
-    const int fd = open(deep.c_str(), O_WRONLY | O_APPEND);
-    char byte = fd >= 0 ? 'y' : 'n';
-    (void)!write(ready[1], &byte, 1);
-    (void)!read(finish[0], &byte, 1);
-    _exit(0);
+  {
+    WriterElsewhere writer(deep);
+    EXPECT_TRUE(writer.opened());
+    EXPECT_TRUE(dataForkBusy(item));
   }
-  char opened = 0;
-  ASSERT_EQ(read(ready[0], &opened, 1), 1);
-  EXPECT_EQ(opened, 'y');
-  EXPECT_TRUE(dataForkBusy(item));
-  close(finish[1]);
-  waitpid(writer, nullptr, 0);
-  for (int fd : {ready[0], ready[1], finish[0]}) close(fd);
   EXPECT_FALSE(dataForkBusy(item));
   for (HostObject o : {item, ref, spec}) host.ReleaseObject(o);
 }
@@ -318,6 +391,153 @@ TEST_F(Files, NameOf255BytesKeepsItsNameThroughReferences) {
   EXPECT_FALSE(FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean")(item));
   host.Release(name);
   for (HostObject o : {item, ref}) host.ReleaseObject(o);
+}
+
+// Files that the path reaches but a chain cannot lead to: a name that leaves the FSSpec no room
+// for one, a folder 100 levels deep (a few bits per level among look-alike folders), a folder in
+// the way that may be searched but not listed, an overlay whose layers lie on two file systems
+// (a folder's inode in a listing is not the one stat gives). References made in this process
+// find them all, and the writer of such a file is seen.
+TEST_F(Files, ReferencesMadeHereFindEveryFileThePathReaches) {
+  const std::string nest = CrowdedNest(folder, 6, 16);
+  for (size_t length : {58u, 60u, 62u, 63u}) {
+    const std::string named = nest + "/" + std::string(length, 'n');
+    std::ofstream(named) << "x";
+    EXPECT_EQ(RoundTrip(named), "") << "a name of " << length << " bytes";
+  }
+  HostObject item = host.MakeFolderItem(nest + "/" + std::string(62, 'n'));
+  {
+    WriterElsewhere writer(nest + "/" + std::string(62, 'n'));
+    EXPECT_TRUE(FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean")(item));
+  }
+  host.ReleaseObject(item);
+
+  const std::string deepest = CrowdedNest(folder + "/deep", 100, 8) + "/file";
+  std::ofstream(deepest) << "x";
+  EXPECT_EQ(RoundTrip(deepest), "");
+
+  // As a user whom the folder lets through but does not let list (root lists anything).
+  const std::string passage = folder + "/passage";
+  const std::string beyond = ScratchFolder::MakeNested(passage, 2) + "/file";
+  std::ofstream(beyond) << "x";
+  ASSERT_EQ(chmod(passage.c_str(), 0711), 0);
+  const int outcome = fake::InOtherProcess([&] {
+    if (geteuid() == 0 && setuid(65534) != 0) return 2;
+    return RoundTrip(beyond).empty() ? 0 : 1;
+  });
+  chmod(passage.c_str(), 0755);
+  EXPECT_EQ(outcome, 0) << "through a folder of mode 0711";
+
+  WithOwnMounts([&]() -> std::string {
+    const std::string lower = folder + "/lower";
+    const std::string upper = folder + "/upper";
+    const std::string merged = folder + "/merged";
+    if (!fake::MountTmpfs(lower) || !fake::MountTmpfs(upper)) return "skip: no tmpfs";
+    const std::string inLower = ScratchFolder::MakeNested(lower, 3);
+    std::ofstream(inLower + "/from below") << "x";
+    std::filesystem::create_directories(upper + "/changes");
+    std::filesystem::create_directories(upper + "/work");
+    std::filesystem::create_directories(merged);
+    const std::string layers = "lowerdir=" + lower + ",upperdir=" + upper + "/changes,workdir=" + upper + "/work";
+    if (mount("overlay", merged.c_str(), "overlay", 0, layers.c_str()) != 0) return "skip: no overlay file system";
+    const std::string inMerged = merged + inLower.substr(lower.size());
+    std::ofstream(inMerged + "/made above") << "x";
+    return RoundTrip(inMerged + "/from below") + RoundTrip(inMerged + "/made above");
+  });
+}
+
+// Mount IDs and device numbers are handed out again: a tmpfs unmounted and another mounted
+// elsewhere gets the same ones, and its first file the same inode. A mount covered by a later
+// one shows that one's files at its place. References made before name nothing, not the file
+// that now has their numbers or their place.
+TEST_F(Files, ReferencesToARemountedOrCoveredFileSystemNameNothing) {
+  WithOwnMounts([&]() -> std::string {
+    std::string failed;
+    const std::string first = folder + "/first";
+    if (!fake::MountTmpfs(first)) return "skip: no tmpfs";
+    std::ofstream(first + "/file") << "old";
+    HostObject old = host.MakeFolderItem(first + "/file");
+    HostObject oldRef = RefOf(old);
+    umount(first.c_str());
+    const std::string second = folder + "/second";
+    fake::MountTmpfs(second);
+    std::ofstream(second + "/file") << "new";
+    if (const std::string found = ItemFromRef(oldRef); found != "(nil)") failed += " remounted: " + found + ";";
+    failed += RoundTrip(second + "/file");
+
+    const std::string covered = folder + "/covered";
+    fake::MountTmpfs(covered);
+    std::filesystem::create_directories(covered + "/inner");
+    std::vector<HostObject> refs;
+    for (const std::string &path : {covered + "/file", covered + "/inner/file"}) {
+      std::ofstream(path) << "under";
+      HostObject item = host.MakeFolderItem(path);
+      refs.push_back(RefOf(item));
+      refs.push_back(SpecOf(item));
+      host.ReleaseObject(item);
+    }
+    fake::MountTmpfs(covered);
+    std::filesystem::create_directories(covered + "/inner");
+    std::ofstream(covered + "/file") << "over";
+    std::ofstream(covered + "/inner/file") << "over";
+    for (size_t i = 0; i < refs.size(); ++i) {
+      const std::string found = i % 2 == 0 ? ItemFromRef(refs[i]) : ItemFromSpec(refs[i]);
+      if (found != "(nil)") failed += " covered, record " + std::to_string(i) + ": " + found + ";";
+    }
+    failed += RoundTrip(covered + "/inner/file");
+    for (HostObject o : refs) host.ReleaseObject(o);
+    for (HostObject o : {old, oldRef}) host.ReleaseObject(o);
+    return failed;
+  });
+}
+
+// A made-up FSRef of two levels without chain bits matches every folder two levels down; each
+// there holds 100,000 links of one file, and the reference has that file's inode (on another
+// device), so that looking through all of them takes seconds. The bundle gives up in time. An
+// ordinary reference reads the mount table at most once, however many steps look at mounts.
+TEST_F(Files, MadeUpReferenceIsGivenUpInTimeAndTheMountTableReadOnce) {
+  WithOwnMounts([&]() -> std::string {
+    const std::string crowd = folder + "/crowd";
+    if (!fake::MountTmpfs(crowd)) return "skip: no tmpfs";
+    const std::string links = crowd + "/links";
+    std::filesystem::create_directories(links);
+    std::ofstream(links + "/file") << "x";
+    for (int i = 0; i < 100000; ++i) {
+      if (link((links + "/file").c_str(), (links + "/" + std::to_string(i)).c_str()) != 0) return "no link";
+    }
+    for (int i = 0; i < 32; ++i) {
+      const std::string at = crowd + "/folder " + std::to_string(i) + "/links";
+      std::filesystem::create_directories(at);
+      if (mount(links.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) != 0) return "no bind mount";
+    }
+    HostObject root = host.MakeFolderItem(crowd);
+    HostObject rootRef = RefOf(root);
+    HostObject linked = host.MakeFolderItem(links + "/file");
+    HostObject fileRef = RefOf(linked);
+    FSRefContents madeUp{};
+    madeUp.magic = FSREF_MAGIC;
+    madeUp.mountID = ContentsOf(rootRef).mountID;
+    madeUp.device = ContentsOf(fileRef).device ^ 1;
+    madeUp.inode = ContentsOf(fileRef).inode;
+    madeUp.kind = FSREF_KIND_ENTRY;
+    madeUp.levels = 2;
+    HostObject madeUpRef = host.MakeMemoryBlock(std::string_view(reinterpret_cast<const char *>(&madeUp), sizeof madeUp));
+    std::string failed;
+    const auto start = std::chrono::steady_clock::now();
+    if (const std::string found = ItemFromRef(madeUpRef); found != "(nil)") failed += " made up: " + found + ";";
+    // 0.1 s where nothing else runs; the bound leaves room for a loaded machine.
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (seconds > 1.0) failed += " made up: " + std::to_string(seconds) + " s;";
+
+    umount((crowd + "/folder 0/links").c_str());  // the table has changed since it was last read
+    const size_t reads = platform::MountTableReads();
+    if (const std::string found = ItemFromRef(fileRef); found != links + "/file") failed += " file: " + found + ";";
+    if (platform::MountTableReads() - reads != 1) {
+      failed += " mount table read " + std::to_string(platform::MountTableReads() - reads) + " times;";
+    }
+    for (HostObject o : {root, rootRef, linked, fileRef, madeUpRef}) host.ReleaseObject(o);
+    return failed;
+  });
 }
 
 }  // namespace

@@ -192,12 +192,11 @@ TEST_F(QRVUtilFiles, SpecAndRefBlocksLeadBackToTheSameFile) {
   EXPECT_EQ(memoryBlockGetSize(ref.get()), 80);
   EXPECT_EQ(named.Bytes(), "na\xc3\xafve.txt");
   EXPECT_EQ(named.Encoding(), rt::kEncodingUTF8);
-  // The bundle's own copy of the platform layer reads the reference the host wrote.
+  // The bundle reads the reference the host wrote, through the process's one platform library.
   EXPECT_EQ(PathOf(fromRef(ref.get())), file);
 }
 
-// The bundle's copy of the platform layer follows the host's reference to a file far below its
-// mount's root.
+// The bundle follows the host's reference to a file far below its mount's root.
 TEST_F(QRVUtilFiles, DeepFileRefMadeByTheHostLeadsTheBundleBack) {
   auto refOf = Member<HostObject (*)(HostObject)>("folderitem.FSRefQRV as memoryblock");
   auto fromRef = Member<HostObject (*)(HostObject)>("NewFolderItemFSRefQRV(fsref as memoryblock) as FolderItem");
