@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/core/encoding.h"
+#include "runtime/core/string_functions.h"
 
 namespace rt::case_folding_detail {
 namespace {
@@ -69,12 +70,6 @@ class FoldedReader {
     return Next();
   }
 
-  // True when the next byte begins a character of the folded text (or there is none). A byte
-  // that is not UTF-8 is a character of its own.
-  bool AtCharacterStart() const {
-    return pendingAt_ == pending_.size() || !IsContinuation(static_cast<unsigned char>(pending_[pendingAt_]));
-  }
-
  private:
   std::string_view text_;
   size_t at_ = 0;
@@ -124,27 +119,36 @@ int CompareFoldedFrom(std::string_view a, std::string_view b, size_t from) {
   }
 }
 
-bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t from) {
-  FoldedReader rp(prefix.substr(from));
-  FoldedReader rest(text.substr(from));
-  for (;;) {
-    int x = rp.Next();
-    if (x == kEnd) return rest.AtCharacterStart();
-    if (rest.Next() != x) return false;
-  }
-}
-
 int CompareConverted(const String &a, const String &b) {
   return CompareFolded(ComparableText(a).Bytes(), ComparableText(b).Bytes());
-}
-
-bool StartsWithConverted(const String &text, const String &prefix) {
-  return StartsWithFolded(ComparableText(text).Bytes(), ComparableText(prefix).Bytes());
 }
 
 }  // namespace rt::case_folding_detail
 
 namespace rt {
+
+LeftEqualsIgnoringCase::LeftEqualsIgnoringCase(const String &prefix)
+    : prefix_(prefix),
+      length_(Len(prefix)),
+      asciiPrefix_(case_folding_detail::ReadsAsUtf8(prefix) && case_folding_detail::IsAscii(prefix.Bytes())) {}
+
+bool LeftEqualsIgnoringCase::CompareHead(const String &text) const {
+  using case_folding_detail::IsContinuation;
+  uint32_t encoding = text.Encoding();
+  bool utf8Characters = encoding != kEncodingASCII && encoding != kEncodingMacRoman && encoding != kEncodingUTF16;
+  if (!utf8Characters || !case_folding_detail::ReadsAsUtf8(prefix_)) {
+    return EqualIgnoringCase(Left(text, length_), prefix_);
+  }
+  // The head as Left takes it, without a copy: a character starts at every byte that does not
+  // continue one.
+  std::string_view t = text.Bytes();
+  size_t end = 0;
+  for (int seen = 0; end < t.size(); ++end) {
+    if (end > 0 && IsContinuation(static_cast<unsigned char>(t[end]))) continue;
+    if (seen++ == length_) break;
+  }
+  return EqualFolded(t.substr(0, end), prefix_.Bytes());
+}
 
 std::string FoldCase(const String &s) {
   case_folding_detail::ComparableText text(s);
