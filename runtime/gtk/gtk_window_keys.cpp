@@ -29,7 +29,9 @@ bool WindowView::RouteKey(const GdkEventKey &event) {
   if (!command && (modifiers & (GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_META_MASK | GDK_HYPER_MASK))) {
     return false;
   }
-  if (command && IsPageKey(event.keyval)) return TurnPanelPage(IsPageUp(event.keyval) ? -1 : 1);
+  if (modifiers == GDK_CONTROL_MASK && IsPageKey(event.keyval)) {
+    return TurnPanelPage(IsPageUp(event.keyval) ? -1 : 1);
+  }
   std::optional<std::string> text = KeyText(event.keyval);
   if (!text) return false;  // Home, F10 and the like stay GTK's
   String key(*text);
