@@ -128,26 +128,31 @@ int CompareConverted(const String &a, const String &b) {
 namespace rt {
 
 LeftEqualsIgnoringCase::LeftEqualsIgnoringCase(const String &prefix)
-    : prefix_(prefix),
-      length_(Len(prefix)),
-      asciiPrefix_(case_folding_detail::ReadsAsUtf8(prefix) && case_folding_detail::IsAscii(prefix.Bytes())) {}
+    : prefix_(prefix), length_(Len(prefix)), utf8Prefix_(case_folding_detail::ReadsAsUtf8(prefix)) {
+  if (utf8Prefix_) foldedPrefix_ = FoldCase(prefix);
+}
 
-bool LeftEqualsIgnoringCase::CompareHead(const String &text) const {
+bool LeftEqualsIgnoringCase::CompareHead(const String &text, size_t from) const {
   using case_folding_detail::IsContinuation;
   uint32_t encoding = text.Encoding();
   bool utf8Characters = encoding != kEncodingASCII && encoding != kEncodingMacRoman && encoding != kEncodingUTF16;
-  if (!utf8Characters || !case_folding_detail::ReadsAsUtf8(prefix_)) {
-    return EqualIgnoringCase(Left(text, length_), prefix_);
-  }
+  if (!utf8Characters || !utf8Prefix_) return EqualIgnoringCase(Left(text, length_), prefix_);
   // The head as Left takes it, without a copy: a character starts at every byte that does not
-  // continue one.
+  // continue one. The ASCII before `from` is as many characters as bytes, and folds alike on
+  // both sides, so only what follows is compared.
   std::string_view t = text.Bytes();
-  size_t end = 0;
-  for (int seen = 0; end < t.size(); ++end) {
-    if (end > 0 && IsContinuation(static_cast<unsigned char>(t[end]))) continue;
-    if (seen++ == length_) break;
+  // Most texts differ at once, which their first folded byte shows before the head is measured.
+  // Before `from` the prefix is ASCII, one folded byte a byte.
+  if (from < prefix_.Bytes().size() && from < t.size() &&
+      case_folding_detail::FoldedReader(t.substr(from)).Next() != static_cast<unsigned char>(foldedPrefix_[from])) {
+    return false;
   }
-  return EqualFolded(t.substr(0, end), prefix_.Bytes());
+  size_t end = from;
+  for (size_t seen = from; end < t.size(); ++end) {
+    if (end > 0 && IsContinuation(static_cast<unsigned char>(t[end]))) continue;
+    if (seen++ == static_cast<size_t>(length_)) break;
+  }
+  return EqualFolded(t.substr(from, end - from), prefix_.Bytes().substr(from));
 }
 
 std::string FoldCase(const String &s) {

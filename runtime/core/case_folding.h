@@ -121,28 +121,34 @@ class LeftEqualsIgnoringCase {
  public:
   explicit LeftEqualsIgnoringCase(const String &prefix);
   bool operator()(const String &text) const {
-    using case_folding_detail::FoldAscii;
-    if (!asciiPrefix_ || !case_folding_detail::ReadsAsUtf8(text)) return CompareHead(text);
-    // An ASCII prefix has one character per byte, and so has a text while it is ASCII: the
-    // text's first bytes are its first characters, and an ASCII text shorter than the prefix
-    // never folds to it.
-    std::string_view t = text.Bytes(), p = prefix_.Bytes();
-    for (size_t i = 0; i < p.size(); ++i) {
-      if (i == t.size()) return false;
-      auto c = static_cast<unsigned char>(t[i]);
-      if (c >= 0x80) return CompareHead(text);
-      if (FoldAscii(c) != FoldAscii(static_cast<unsigned char>(p[i]))) return false;
-    }
-    // A stray continuation byte after the last character still belongs to it.
-    return t.size() == p.size() || (static_cast<unsigned char>(t[p.size()]) & 0xC0) != 0x80 || CompareHead(text);
+    return length_ == 0 || LeftEquals(text);  // nothing begins every text, which is then never read
   }
 
  private:
-  bool CompareHead(const String &text) const;
+  bool LeftEquals(const String &text) const {
+    using case_folding_detail::FoldAscii;
+    if (!utf8Prefix_ || !case_folding_detail::ReadsAsUtf8(text)) return CompareHead(text, 0);
+    // While both are ASCII, a byte is a character on either side: the text's first bytes are
+    // its first characters, and an ASCII text shorter than the prefix never folds to it.
+    std::string_view t = text.Bytes(), p = prefix_.Bytes();
+    for (size_t i = 0; i < p.size(); ++i) {
+      if (i == t.size()) return false;
+      auto ct = static_cast<unsigned char>(t[i]);
+      auto cp = static_cast<unsigned char>(p[i]);
+      if ((ct | cp) >= 0x80) return CompareHead(text, i);
+      if (FoldAscii(ct) != FoldAscii(cp)) return false;
+    }
+    // A stray continuation byte after the last character still belongs to it.
+    return t.size() == p.size() || (static_cast<unsigned char>(t[p.size()]) & 0xC0) != 0x80 ||
+           CompareHead(text, p.size());
+  }
+  // The comparison from byte `from` on, before which both are the same ASCII characters.
+  bool CompareHead(const String &text, size_t from) const;
 
   const String &prefix_;
   int length_;  // in characters
-  bool asciiPrefix_;
+  bool utf8Prefix_;
+  std::string foldedPrefix_;  // of a prefix read as UTF-8
 };
 
 // The folded text of `s`: two strings' foldings order by their bytes as CompareIgnoringCase

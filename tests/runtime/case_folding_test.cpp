@@ -69,6 +69,8 @@ TEST(CaseFolding, LeftOfTheTextAsLongAsThePrefixEqualsIt) {
       {"ab\x80", "AB", false},      // a stray byte belongs to the character before it
       {"abc", "AB", true},
       {"ab", "abc", false},
+      {"kelvin", "\xE2\x84\xAA" "EL", true},  // the Kelvin sign: three bytes, one character
+      {"kelvin", "\xE2\x84\xAA" "ELVIN!", false},
   };
   for (const auto &c : cases) {
     EXPECT_EQ(rt::LeftEqualsIgnoringCase(String(c.prefix))(String(c.text)), c.equal) << c.text << " / " << c.prefix;
