@@ -137,16 +137,16 @@ bool LeftEqualsIgnoringCase::CompareHead(const String &text, size_t from) const 
   uint32_t encoding = text.Encoding();
   bool utf8Characters = encoding != kEncodingASCII && encoding != kEncodingMacRoman && encoding != kEncodingUTF16;
   if (!utf8Characters || !utf8Prefix_) return EqualIgnoringCase(Left(text, length_), prefix_);
-  // The head as Left takes it, without a copy: a character starts at every byte that does not
-  // continue one. The ASCII before `from` is as many characters as bytes, and folds alike on
-  // both sides, so only what follows is compared.
+  // The ASCII before `from` is as many characters as bytes and folds alike on both sides, so
+  // only what follows is compared. Most texts differ at once, which their first folded byte shows
+  // before the head is measured; the prefix's folding keeps its ASCII bytes where they were.
   std::string_view t = text.Bytes();
-  // Most texts differ at once, which their first folded byte shows before the head is measured.
-  // Before `from` the prefix is ASCII, one folded byte a byte.
   if (from < prefix_.Bytes().size() && from < t.size() &&
       case_folding_detail::FoldedReader(t.substr(from)).Next() != static_cast<unsigned char>(foldedPrefix_[from])) {
     return false;
   }
+  // The head as Left takes it, without a copy: a character starts at every byte that does not
+  // continue one.
   size_t end = from;
   for (size_t seen = from; end < t.size(); ++end) {
     if (end > 0 && IsContinuation(static_cast<unsigned char>(t[end]))) continue;

@@ -121,7 +121,7 @@ class LeftEqualsIgnoringCase {
  public:
   explicit LeftEqualsIgnoringCase(const String &prefix);
   bool operator()(const String &text) const {
-    return length_ == 0 || LeftEquals(text);  // nothing begins every text, which is then never read
+    return length_ == 0 || LeftEquals(text);  // an empty prefix: every text, none of it read
   }
 
  private:
