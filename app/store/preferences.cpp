@@ -40,10 +40,11 @@ void Preferences::DeleteMacro(const rt::String &name) {
 int Preferences::CompleteMacro(const rt::String &prefix, std::vector<rt::String> &results) const {
   // The caller's list is written over in place: a name that stays in its slot is touched once,
   // not dropped and taken again.
+  const rt::LeftEqualsIgnoringCase completes(prefix);
   size_t found = 0;
   for (const rt::String &name : macroName) {
     rt::YieldPoint();
-    if (!rt::StartsWithIgnoringCase(name, prefix)) continue;
+    if (!completes(name)) continue;
     if (found < results.size()) {
       results[found] = name;
     } else {

@@ -23,7 +23,8 @@ class Preferences {
   void DefineMacro(const rt::String &name, const rt::String &body);
   rt::String LookupMacro(const rt::String &name) const;
   void DeleteMacro(const rt::String &name);
-  // Empties `results`, then appends every name that begins with `prefix`; returns their number.
+  // Empties `results`, then appends every name whose first characters, as many as `prefix` has
+  // (the whole name when it is shorter), equal `prefix`; returns their number.
   int CompleteMacro(const rt::String &prefix, std::vector<rt::String> &results) const;
   void copyFrom(const Preferences &other);
   std::shared_ptr<Preferences> clone() const;

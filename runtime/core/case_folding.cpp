@@ -8,6 +8,7 @@
 #include <string>
 
 #include "runtime/core/encoding.h"
+#include "runtime/core/string_functions.h"
 
 namespace rt::case_folding_detail {
 namespace {
@@ -69,12 +70,6 @@ class FoldedReader {
     return Next();
   }
 
-  // True when the next byte begins a character of the folded text (or there is none). A byte
-  // that is not UTF-8 is a character of its own.
-  bool AtCharacterStart() const {
-    return pendingAt_ == pending_.size() || !IsContinuation(static_cast<unsigned char>(pending_[pendingAt_]));
-  }
-
  private:
   std::string_view text_;
   size_t at_ = 0;
@@ -124,27 +119,41 @@ int CompareFoldedFrom(std::string_view a, std::string_view b, size_t from) {
   }
 }
 
-bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t from) {
-  FoldedReader rp(prefix.substr(from));
-  FoldedReader rest(text.substr(from));
-  for (;;) {
-    int x = rp.Next();
-    if (x == kEnd) return rest.AtCharacterStart();
-    if (rest.Next() != x) return false;
-  }
-}
-
 int CompareConverted(const String &a, const String &b) {
   return CompareFolded(ComparableText(a).Bytes(), ComparableText(b).Bytes());
-}
-
-bool StartsWithConverted(const String &text, const String &prefix) {
-  return StartsWithFolded(ComparableText(text).Bytes(), ComparableText(prefix).Bytes());
 }
 
 }  // namespace rt::case_folding_detail
 
 namespace rt {
+
+LeftEqualsIgnoringCase::LeftEqualsIgnoringCase(const String &prefix)
+    : prefix_(prefix), length_(Len(prefix)), utf8Prefix_(case_folding_detail::ReadsAsUtf8(prefix)) {
+  if (utf8Prefix_) foldedPrefix_ = FoldCase(prefix);
+}
+
+bool LeftEqualsIgnoringCase::CompareHead(const String &text, size_t from) const {
+  using case_folding_detail::IsContinuation;
+  uint32_t encoding = text.Encoding();
+  bool utf8Characters = encoding != kEncodingASCII && encoding != kEncodingMacRoman && encoding != kEncodingUTF16;
+  if (!utf8Characters || !utf8Prefix_) return EqualIgnoringCase(Left(text, length_), prefix_);
+  // The ASCII before `from` is as many characters as bytes and folds alike on both sides, so
+  // only what follows is compared. Most texts differ at once, which their first folded byte shows
+  // before the head is measured; the prefix's folding keeps its ASCII bytes where they were.
+  std::string_view t = text.Bytes();
+  if (from < prefix_.Bytes().size() && from < t.size() &&
+      case_folding_detail::FoldedReader(t.substr(from)).Next() != static_cast<unsigned char>(foldedPrefix_[from])) {
+    return false;
+  }
+  // The head as Left takes it, without a copy: a character starts at every byte that does not
+  // continue one.
+  size_t end = from;
+  for (size_t seen = from; end < t.size(); ++end) {
+    if (end > 0 && IsContinuation(static_cast<unsigned char>(t[end]))) continue;
+    if (seen++ == static_cast<size_t>(length_)) break;
+  }
+  return EqualFolded(t.substr(from, end - from), prefix_.Bytes().substr(from));
+}
 
 std::string FoldCase(const String &s) {
   case_folding_detail::ComparableText text(s);

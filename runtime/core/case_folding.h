@@ -19,10 +19,8 @@ inline unsigned char FoldAscii(unsigned char c) {
 }
 // The comparisons below from byte `from` on, where a character other than ASCII begins.
 int CompareFoldedFrom(std::string_view a, std::string_view b, size_t from);
-bool StartsWithFoldedFrom(std::string_view text, std::string_view prefix, size_t from);
 // For text in UTF-16 or Mac Roman: compared as the characters it stands for.
 int CompareConverted(const String &a, const String &b);
-bool StartsWithConverted(const String &text, const String &prefix);
 
 // Eight bytes at a time, the last word overlapping the one before: it runs once per name of
 // another length in every lookup.
@@ -70,19 +68,6 @@ inline int CompareFolded(std::string_view a, std::string_view b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// True when the folded `prefix` begins the folded `text` and ends on a character of it.
-inline bool StartsWithFolded(std::string_view text, std::string_view prefix) {
-  using case_folding_detail::FoldAscii;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (i == text.size()) return false;
-    auto cp = static_cast<unsigned char>(prefix[i]);
-    auto ct = static_cast<unsigned char>(text[i]);
-    if ((cp | ct) >= 0x80) return case_folding_detail::StartsWithFoldedFrom(text, prefix, i);
-    if (FoldAscii(cp) != FoldAscii(ct)) return false;
-  }
-  return true;  // after ASCII, text starts a character
-}
-
 // Strings in any encoding: UTF-16 and Mac Roman text is read as the characters it stands for;
 // bytes without an encoding, and bytes that do not convert, are read as UTF-8.
 inline int CompareIgnoringCase(const String &a, const String &b) {
@@ -128,12 +113,43 @@ class EqualIgnoringCaseTo {
   bool ascii_;
 };
 
-inline bool StartsWithIgnoringCase(const String &text, const String &prefix) {
-  using case_folding_detail::ReadsAsUtf8;
-  if (prefix.IsEmpty()) return true;  // completion of nothing lists every name unread
-  if (ReadsAsUtf8(text) && ReadsAsUtf8(prefix)) return StartsWithFolded(text.Bytes(), prefix.Bytes());
-  return case_folding_detail::StartsWithConverted(text, prefix);
-}
+// Whether as many characters of a text as `prefix` has (the whole text when it is shorter) equal
+// `prefix` ignoring case: how a typed beginning picks the names it completes. Characters count as
+// Len counts them, so "Straße" begins "STRASSE" only as a whole, and "ß" never begins "s". Made
+// once per prefix and asked of many texts.
+class LeftEqualsIgnoringCase {
+ public:
+  explicit LeftEqualsIgnoringCase(const String &prefix);
+  bool operator()(const String &text) const {
+    return length_ == 0 || LeftEquals(text);  // an empty prefix: every text, none of it read
+  }
+
+ private:
+  bool LeftEquals(const String &text) const {
+    using case_folding_detail::FoldAscii;
+    if (!utf8Prefix_ || !case_folding_detail::ReadsAsUtf8(text)) return CompareHead(text, 0);
+    // While both are ASCII, a byte is a character on either side: the text's first bytes are
+    // its first characters, and an ASCII text shorter than the prefix never folds to it.
+    std::string_view t = text.Bytes(), p = prefix_.Bytes();
+    for (size_t i = 0; i < p.size(); ++i) {
+      if (i == t.size()) return false;
+      auto ct = static_cast<unsigned char>(t[i]);
+      auto cp = static_cast<unsigned char>(p[i]);
+      if ((ct | cp) >= 0x80) return CompareHead(text, i);
+      if (FoldAscii(ct) != FoldAscii(cp)) return false;
+    }
+    // A stray continuation byte after the last character still belongs to it.
+    return t.size() == p.size() || (static_cast<unsigned char>(t[p.size()]) & 0xC0) != 0x80 ||
+           CompareHead(text, p.size());
+  }
+  // The comparison from byte `from` on, before which both are the same ASCII characters.
+  bool CompareHead(const String &text, size_t from) const;
+
+  const String &prefix_;
+  int length_;  // in characters
+  bool utf8Prefix_;
+  std::string foldedPrefix_;  // of a prefix read as UTF-8
+};
 
 // The folded text of `s`: two strings' foldings order by their bytes as CompareIgnoringCase
 // orders the strings. For sorting many names, which then folds each name once.

@@ -154,4 +154,17 @@ void TabPanel::SetValue(int page) {
   if (Change) Change();
 }
 
+void TabPanel::TurnPage(int step) {
+  int pages = static_cast<int>(Tabs.size());
+  if (pages == 0) return;
+  SetValue(((value_ + step) % pages + pages) % pages);
+}
+
+bool TabPanel::HandleKey(const String &key) {
+  int code = Asc(key);
+  if (code != 28 && code != 29) return false;
+  TurnPage(code == 28 ? -1 : 1);
+  return true;
+}
+
 }  // namespace rt

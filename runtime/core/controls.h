@@ -155,12 +155,17 @@ class PopupMenu : public Control {
   int listIndex_ = -1;
 };
 
+// Its tab strip is a stop of the keyboard order, where the left and right arrows turn the pages.
 class TabPanel : public Control {
  public:
   Kind ControlKind() const override { return Kind::kTabPanel; }
+  bool TakesFocus() const override { return true; }
+  bool HandleKey(const String &key) override;
   std::vector<String> Tabs;
   int Value() const { return value_; }
   void SetValue(int page);  // raises Change when the page changes
+  // The page `step` pages on, past the last back to the first and before the first to the last.
+  void TurnPage(int step);
   std::function<void()> Change;
 
  private:

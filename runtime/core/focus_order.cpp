@@ -24,6 +24,7 @@ std::vector<Control *> FocusOrder(const Window &window) {
       continue;
     }
     const auto &panel = static_cast<const TabPanel &>(*c);
+    order.push_back(c);
     for (int page = 1; page <= static_cast<int>(panel.Tabs.size()); ++page) {
       for (Control *onPage : ByTabIndex(window, page)) order.push_back(onPage);
     }
@@ -43,6 +44,16 @@ Control *NextInFocusOrder(const Window &window, const Control *from, bool backwa
   auto at = std::find(order.begin(), order.end(), from);
   if (at == order.end() || ++at == order.end()) return order.front();
   return *at;
+}
+
+TabPanel *PanelWithFocus(const Window &window) {
+  Control *focused = window.FocusedControl();
+  if (!focused) return nullptr;
+  for (const auto &c : window.Controls()) {
+    if (c->ControlKind() != Control::Kind::kTabPanel) continue;
+    if (c.get() == focused || focused->PanelIndex > 0) return static_cast<TabPanel *>(c.get());
+  }
+  return nullptr;
 }
 
 }  // namespace rt

@@ -17,9 +17,7 @@ void Window::Construct() {
   left_ = std::max(0, (screen.width - width_) / 2);
   top_ = std::max(0, (screen.height - height_) / 2);
   open_ = true;
-  for (const auto &c : controls_) {
-    if (!focused_ && c->TakesFocus() && Shows(*c)) focused_ = c.get();
-  }
+  focused_ = FirstFocusTaker();
   AddOpenWindow(shared_from_this());
   CurrentBackend().WindowOpened(*this);
   for (const auto &c : std::vector<std::shared_ptr<Control>>(controls_)) {
@@ -119,13 +117,17 @@ bool Window::Shows(const Control &control) const {
 
 void Window::KeepFocusOnShownControl() {
   if (!focused_ || Shows(*focused_)) return;
-  focused_ = nullptr;
+  focused_ = FirstFocusTaker();
+}
+
+Control *Window::FirstFocusTaker() const {
+  Control *strip = nullptr;
   for (const auto &c : controls_) {
-    if (c->TakesFocus() && Shows(*c)) {
-      focused_ = c.get();
-      return;
-    }
+    if (!c->TakesFocus() || !Shows(*c)) continue;
+    if (c->ControlKind() != Control::Kind::kTabPanel) return c.get();
+    if (!strip) strip = c.get();
   }
+  return strip;
 }
 
 // The first push button, in creation order, with that flag set.

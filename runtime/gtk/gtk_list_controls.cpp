@@ -17,14 +17,18 @@ class ListboxView : public ControlView {
       : ControlView(list, gate, scrolled, tree), list_(list), tree_(GTK_TREE_VIEW(g_object_ref(tree))), model_(model) {
     GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_);
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
+    gtk_tree_selection_set_select_function(selection, MaySelect, this, nullptr);
     g_signal_connect(selection, "changed", G_CALLBACK(OnSelectionChanged), this);
     g_signal_connect(tree, "row-activated", G_CALLBACK(OnRowActivated), this);
+    g_signal_connect(tree, "grab-focus", G_CALLBACK(OnFocusArriving), this);
+    g_signal_connect_after(tree, "grab-focus", G_CALLBACK(OnFocusArrived), this);
   }
   ~ListboxView() override {
     if (pendingSync_) g_source_remove(pendingSync_);
     // A destroyed tree has let its selection go, and the selection's handlers with it.
     if (GtkTreeSelection *selection = gtk_tree_view_get_selection(tree_)) {
       g_signal_handlers_disconnect_by_data(selection, this);
+      gtk_tree_selection_set_select_function(selection, nullptr, nullptr, nullptr);
     }
     g_signal_handlers_disconnect_by_data(tree_, this);
     // The model reads the core's list, which may go before the widget does.
@@ -97,6 +101,15 @@ class ListboxView : public ControlView {
     view->gate_.Run([list, row] { list->SetListIndex(row); });
   }
 
+  // A tree taking the focus without a cursor row puts the cursor on its first row and selects
+  // that row. Focus passing by selects nothing here: the cursor rests on the row, and a click,
+  // an arrow key or Space selects.
+  static void OnFocusArriving(GtkWidget *, gpointer self) { static_cast<ListboxView *>(self)->focusArriving_ = true; }
+  static void OnFocusArrived(GtkWidget *, gpointer self) { static_cast<ListboxView *>(self)->focusArriving_ = false; }
+  static gboolean MaySelect(GtkTreeSelection *, GtkTreeModel *, GtkTreePath *, gboolean selected, gpointer self) {
+    return selected || !static_cast<ListboxView *>(self)->focusArriving_;
+  }
+
   // GTK also activates a row with Return or Space; only the mouse's activation, a double click,
   // is the list's DoubleClick.
   static void OnRowActivated(GtkTreeView *, GtkTreePath *, GtkTreeViewColumn *, gpointer self) {
@@ -115,6 +128,7 @@ class ListboxView : public ControlView {
   GtkTreeView *tree_;  // held, as the window's widgets may be destroyed before this view
   GtkTreeModel *model_;
   guint pendingSync_ = 0;
+  bool focusArriving_ = false;
 };
 
 class PopupMenuView : public ControlView {

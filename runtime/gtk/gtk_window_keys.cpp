@@ -8,6 +8,14 @@
 #include "runtime/gtk/window_view.h"
 
 namespace rt::gtk {
+namespace {
+
+bool IsPageUp(guint keyval) { return keyval == GDK_KEY_Page_Up || keyval == GDK_KEY_KP_Page_Up; }
+bool IsPageKey(guint keyval) {
+  return IsPageUp(keyval) || keyval == GDK_KEY_Page_Down || keyval == GDK_KEY_KP_Page_Down;
+}
+
+}  // namespace
 
 gboolean WindowView::OnKeyPress(GtkWidget *, GdkEventKey *event, gpointer self) {
   return static_cast<WindowView *>(self)->RouteKey(*event) ? TRUE : FALSE;
@@ -20,6 +28,9 @@ bool WindowView::RouteKey(const GdkEventKey &event) {
   // Alt opens menus by their mnemonics, and Super keys belong to the desktop.
   if (!command && (modifiers & (GDK_MOD1_MASK | GDK_SUPER_MASK | GDK_META_MASK | GDK_HYPER_MASK))) {
     return false;
+  }
+  if (modifiers == GDK_CONTROL_MASK && IsPageKey(event.keyval)) {
+    return TurnPanelPage(IsPageUp(event.keyval) ? -1 : 1);
   }
   std::optional<std::string> text = KeyText(event.keyval);
   if (!text) return false;  // Home, F10 and the like stay GTK's
@@ -46,6 +57,25 @@ bool WindowView::RouteKey(const GdkEventKey &event) {
   // Tab follows the layout's tab indices, not GTK's order of places on screen.
   if (!handled && *text == "\t") return MoveFocus((modifiers & GDK_SHIFT_MASK) != 0);
   return handled;  // what the core leaves, GTK may use
+}
+
+// Ctrl+Page Up and Ctrl+Page Down turn a notebook's pages from anywhere inside it. The controls
+// of a page sit in the window, not in the notebook, so GTK's own binding would never see them.
+bool WindowView::TurnPanelPage(int step) {
+  if (closed_) return false;
+  std::shared_ptr<Window> window = window_;
+  auto turn = [window, step] {
+    TabPanel *panel = PanelWithFocus(*window);
+    if (!panel || !panel->Enabled()) return false;
+    panel->TurnPage(step);
+    return true;
+  };
+  bool turned = false;
+  if (!gate_.RunNow([&] { turned = turn(); })) {
+    gate_.Run([turn] { turn(); });  // after the handler that runs now, as other keys wait
+    return true;
+  }
+  return turned;
 }
 
 bool WindowView::MoveFocus(bool backwards) {

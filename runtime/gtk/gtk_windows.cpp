@@ -124,7 +124,13 @@ void WindowView::UpdateControl(Control &control) {
   // Only the tab panel's page decides whether other controls show; a list filled row by row
   // must not walk every control at each row.
   if (control.ControlKind() == Control::Kind::kTabPanel) {
+    // A turned page hides the focused control, and GTK then drops the focus; the core has moved
+    // it to a control still shown, which takes it here.
+    Control *focused = window_->FocusedControl();
     ApplyControlVisibility();
+    if (focused && !closed_ && !gtk_window_get_focus(Toplevel()) && window_->Shows(*focused)) {
+      if (ControlView *next = ViewOf(*focused)) gtk_widget_grab_focus(next->FocusWidget());
+    }
   } else {
     view->SetShown(window_->Shows(control));
   }

@@ -49,6 +49,8 @@ class WindowView {
   bool RouteKey(const GdkEventKey &event);
   // Gives the focus to the next control in the window's keyboard order; false when none takes it.
   bool MoveFocus(bool backwards);
+  // Turns the pages of the tab panel the focus is in; false when the focus is in none.
+  bool TurnPanelPage(int step);
 
   static gboolean OnKeyPress(GtkWidget *, GdkEventKey *event, gpointer self);
   static gboolean OnDelete(GtkWidget *, GdkEvent *, gpointer self);

@@ -33,7 +33,9 @@ window_named() {
   return 1
 }
 
-map_state() { xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: //p'; }
+# Without a window id xwininfo waits for the user to click a window: a window that went between
+# two looks must not hang the test.
+map_state() { [ -n "$1" ] && xwininfo -id "$1" 2>/dev/null | sed -n 's/^ *Map State: //p'; }
 is_viewable() { [ "$(map_state "$1")" = IsViewable ]; }
 has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]; }
 
@@ -51,6 +53,7 @@ wait_until() {
 
 # "X Y WIDTH HEIGHT" of a window on the screen.
 window_box() {
+  [ -n "$1" ] || return 1
   xwininfo -id "$1" | awk '
     /Absolute upper-left X:/ { x = $NF } /Absolute upper-left Y:/ { y = $NF }
     /^ *Width:/ { w = $NF } /^ *Height:/ { h = $NF }

@@ -2,7 +2,7 @@
 # Tovra on a private X server, driven the way a user drives it: the hot key, typing, Tab
 # completion, Return handing the URL to the desktop's opener, Escape, a message box, the
 # preferences editor and its text prompt, the About box from the menu, another application taking
-# the front, and a second instance that cannot have the hot key.
+# the front, a second instance that cannot have the hot key, and Quit.
 #
 #   desktop_test.sh TOVRA OUT_DIR [WINDOW_MANAGER]
 #
@@ -297,6 +297,34 @@ done
 stop_processes "$shifted_pid"
 shifted_pid=""
 pass "Shift-Option-Command-Control F1 reaches Tovra"
+
+# The hot key changed by keyboard alone: Shift+Tab from the list reaches the tab strip, Left turns
+# to the "Hot Key" page, Tab twice reaches the key's popup, Down picks F4, Return presses Done.
+xdotool key F3
+wait_until 3 search_up || fail "F3 did not bring up the search window before the keyboard-only editing"
+xdotool key ctrl+comma
+wait_until 3 preferences_up || fail "Ctrl+, opened no \"Tovra! Preferences\" window"
+xdotool key --delay 100 shift+Tab Left Tab Tab Down Return
+wait_until 3 prefs_gone || fail "Return did not press Done in the keyboard-only editing"
+f4_search_up=no
+for _ in 1 2 3; do
+  xdotool key F4
+  if wait_until 2 search_up; then f4_search_up=yes; break; fi
+done
+[ $f4_search_up = yes ] || fail "the hot key chosen by keyboard alone, F4, did not bring up the search window"
+pass "by keyboard alone the editor's \"Hot Key\" page is reached and F4 chosen as the hot key"
+
+# Quit by the menu's shortcut: Tovra ends by itself, tearing its windows down, and a build with
+# the sanitizers checks its memory on the way out, so a fault or a leak fails here.
+xdotool key ctrl+q
+tovra_ended() { local state; state=$(ps -o stat= -p "$tovra_pid" 2>/dev/null); [ -z "$state" ] || [[ $state == Z* ]]; }
+wait_until 30 tovra_ended || fail "Ctrl+Q did not end Tovra"
+wait "$tovra_pid"
+status=$?
+tovra_pid=""
+[ "$status" = 0 ] ||
+  fail "Tovra ended with status $status: $(grep -m 3 -E "ERROR: [A-Za-z]+Sanitizer|runtime error" "$out/tovra.log")"
+pass "Ctrl+Q ends Tovra with status 0"
 
 # GTK reports misuse (a key sent to a widget that is not on screen, say) on standard error.
 ! grep -E "CRITICAL|WARNING" "$out/tovra.log" >/dev/null ||

@@ -170,13 +170,14 @@ class OnDisplay : public ::testing::Test {
     return found;
   }
 
-  // An editor on a store with the built-in searches, its first search selected, on screen.
-  std::shared_ptr<tovra::PreferencesWindow> OpenEditor() {
+  // An editor on a store with the built-in searches, on screen; its first search selected unless
+  // `noSelection`, as the editor opens.
+  std::shared_ptr<tovra::PreferencesWindow> OpenEditor(bool noSelection = false) {
     auto prefs = std::make_shared<tovra::Preferences>();
     prefs->AddDefaultSearches();
     auto editor = rt::Window::Create<tovra::PreferencesWindow>();
     editor->SetPreferences(prefs);
-    editor->ListOfSearches->SetListIndex(0);
+    if (!noSelection) editor->ListOfSearches->SetListIndex(0);
     EXPECT_TRUE(RunUntil([] {
       GtkWindow *top = ToplevelTitled("Tovra! Preferences");
       return top && gtk_widget_get_mapped(GTK_WIDGET(top));
@@ -224,36 +225,88 @@ class OnDisplay : public ::testing::Test {
 
 rt::GtkBackend *OnDisplay::backend = nullptr;
 
-using KeyboardOrder = OnDisplay;
+// The suites that need the display end in "OnDisplay": only their run on an X server of its own
+// lists them (tests/e2e/CMakeLists.txt).
+using KeyboardOrderOnDisplay = OnDisplay;
 
-TEST_F(KeyboardOrder, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
+TEST_F(KeyboardOrderOnDisplay, TabFollowsTheTabIndicesOfThePageThenOfTheWindow) {
   auto editor = OpenEditor();
   ASSERT_EQ(editor->FocusedControl(), editor->ListOfSearches.get());
-  EXPECT_EQ(FocusWalk(*editor, 8, false),
+  EXPECT_EQ(FocusWalk(*editor, 9, false),
             (std::vector<std::string>{"NewSearchButton", "RemoveSearchButton", "SearchText", "RenameSearchButton",
-                                      "DoneButton", "CancelButton", "DefaultsButton", "ListOfSearches"}));
-  EXPECT_EQ(FocusWalk(*editor, 3, true),
-            (std::vector<std::string>{"DefaultsButton", "CancelButton", "DoneButton"}));
+                                      "DoneButton", "CancelButton", "DefaultsButton", "thePanel", "ListOfSearches"}));
+  EXPECT_EQ(FocusWalk(*editor, 4, true),
+            (std::vector<std::string>{"thePanel", "DefaultsButton", "CancelButton", "DoneButton"}));
 
   editor->thePanel->SetValue(0);  // the Hot Key page
   Settle(50);
-  EXPECT_EQ(FocusWalk(*editor, 4, false),
-            (std::vector<std::string>{"CancelButton", "DefaultsButton", "ModifierMenu", "HotKeyMenu"}));
+  EXPECT_EQ(FocusWalk(*editor, 5, false),
+            (std::vector<std::string>{"CancelButton", "DefaultsButton", "thePanel", "ModifierMenu", "HotKeyMenu"}));
 }
 
-TEST_F(KeyboardOrder, DisabledControlsArePassedOver) {
+TEST_F(KeyboardOrderOnDisplay, DisabledControlsArePassedOver) {
   auto editor = OpenEditor();
   editor->ListOfSearches->SetListIndex(-1);  // Remove, the template and Rename go grey
   Settle(50);
-  EXPECT_EQ(FocusWalk(*editor, 5, false),
-            (std::vector<std::string>{"NewSearchButton", "DoneButton", "CancelButton", "DefaultsButton",
+  EXPECT_EQ(FocusWalk(*editor, 6, false),
+            (std::vector<std::string>{"NewSearchButton", "DoneButton", "CancelButton", "DefaultsButton", "thePanel",
                                       "ListOfSearches"}));
 }
 
-using ControlSize = OnDisplay;
+// The arrows on the tab strip, and Ctrl+Page Up and Down from the strip or a control of a page,
+// turn the pages; the focus stays in the panel, on the strip or on the new page.
+TEST_F(KeyboardOrderOnDisplay, PagesTurnByKeyboardFromAnywhereInThePanel) {
+  auto editor = OpenEditor();
+  GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+  GtkNotebook *notebook = nullptr;
+  ForEachWidget(GTK_WIDGET(top), [&notebook](GtkWidget *w) {
+    if (GTK_IS_NOTEBOOK(w)) notebook = GTK_NOTEBOOK(w);
+  });
+  ASSERT_NE(notebook, nullptr);
+  auto page = [&] { return std::pair{editor->thePanel->Value(), gtk_notebook_get_current_page(notebook)}; };
+  auto focused = [&] { return editor->FocusedControl() ? editor->FocusedControl()->Name.ToStd() : "(none)"; };
+
+  PressKey(top, GDK_KEY_Page_Down, GDK_CONTROL_MASK);  // from the list
+  EXPECT_EQ(page(), std::pair(0, 0));
+  EXPECT_EQ(focused(), "ModifierMenu");
+  PressKey(top, GDK_KEY_Page_Up, GDK_CONTROL_MASK);  // from the Hot Key page
+  EXPECT_EQ(page(), std::pair(1, 1));
+  EXPECT_EQ(focused(), "ListOfSearches");
+
+  EXPECT_EQ(FocusWalk(*editor, 1, true), std::vector<std::string>{"thePanel"});
+  PressKey(top, GDK_KEY_Left, GdkModifierType(0));
+  EXPECT_EQ(page(), std::pair(0, 0));
+  PressKey(top, GDK_KEY_Left, GdkModifierType(0));  // past the first page to the last
+  EXPECT_EQ(page(), std::pair(1, 1));
+  PressKey(top, GDK_KEY_Right, GdkModifierType(0));
+  PressKey(top, GDK_KEY_Page_Down, GDK_CONTROL_MASK);
+  EXPECT_EQ(page(), std::pair(1, 1));
+  EXPECT_EQ(focused(), "thePanel");
+}
+
+// Focus that comes into the list leaves its selection as it was: no row, and the controls that
+// act on a row stay grey. Space then selects the row the keyboard focus rests on.
+TEST_F(KeyboardOrderOnDisplay, FocusArrivingInTheListSelectsNothing) {
+  auto editor = OpenEditor(true);
+  GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+  EXPECT_EQ(FocusWalk(*editor, 2, true), (std::vector<std::string>{"thePanel", "DefaultsButton"}));
+  EXPECT_EQ(FocusWalk(*editor, 2, false), (std::vector<std::string>{"thePanel", "ListOfSearches"}));
+  Settle(50);
+  EXPECT_EQ(editor->ListOfSearches->ListIndex(), -1);
+  EXPECT_FALSE(editor->RemoveSearchButton->Enabled());
+  EXPECT_FALSE(editor->SearchText->Enabled());
+  EXPECT_EQ(editor->SearchText->Text().ToStd(), "");
+
+  PressKey(top, GDK_KEY_space, GdkModifierType(0));
+  Settle(50);
+  EXPECT_EQ(editor->ListOfSearches->Text().ToStd(), "amazon");
+  EXPECT_TRUE(editor->RemoveSearchButton->Enabled());
+}
+
+using ControlSizeOnDisplay = OnDisplay;
 
 // Each control the window shows, as GTK placed it, beside its layout.
-TEST_F(ControlSize, EveryControlOfTheEditorKeepsItsLaidOutSize) {
+TEST_F(ControlSizeOnDisplay, EveryControlOfTheEditorKeepsItsLaidOutSize) {
   auto editor = OpenEditor();
   editor->ModifierMenu->SetListIndex(12);  // "Shift-Option-Command-Control", the longest row
   GtkWidget *top = GTK_WIDGET(ToplevelTitled("Tovra! Preferences"));
@@ -279,9 +332,9 @@ TEST_F(ControlSize, EveryControlOfTheEditorKeepsItsLaidOutSize) {
   }
 }
 
-using MessageDialogIcon = OnDisplay;
+using MessageDialogIconOnDisplay = OnDisplay;
 
-TEST_F(MessageDialogIcon, DefaultsQuestionShowsTheCautionIcon) {
+TEST_F(MessageDialogIconOnDisplay, DefaultsQuestionShowsTheCautionIcon) {
   auto editor = OpenEditor();
   bool cautionShown = false;
   // Looks at the question while it waits for its answer, then answers Cancel.
@@ -307,10 +360,10 @@ TEST_F(MessageDialogIcon, DefaultsQuestionShowsTheCautionIcon) {
   EXPECT_TRUE(cautionShown);
 }
 
-using ServerKeptHotKey = OnDisplay;
+using ServerKeptHotKeyOnDisplay = OnDisplay;
 
 // Ctrl+Alt with F1 to F12 switches terminals: the server's keymap keeps it, with Super or without.
-TEST_F(ServerKeptHotKey, CombinationTheServerActsOnIsRefused) {
+TEST_F(ServerKeptHotKeyOnDisplay, CombinationTheServerActsOnIsRefused) {
   constexpr uint32_t kF1ToF12[] = {122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111};
   constexpr uint32_t kOptionCommandControl = 0x1900, kOptionControl = 0x1800;
   for (uint32_t key : kF1ToF12) {
@@ -319,7 +372,7 @@ TEST_F(ServerKeptHotKey, CombinationTheServerActsOnIsRefused) {
   }
 }
 
-TEST_F(ServerKeptHotKey, OtherCombinationsOfTheSameKeysAreRegistered) {
+TEST_F(ServerKeptHotKeyOnDisplay, OtherCombinationsOfTheSameKeysAreRegistered) {
   constexpr uint32_t kF1 = 122, kF6 = 97;
   const std::pair<uint32_t, uint32_t> keys[] = {
       {kF6, 0x1B00},  // Shift-Option-Command-Control: shifted, the key is F6 again

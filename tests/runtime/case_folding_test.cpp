@@ -30,7 +30,7 @@ TEST(CaseFolding, BytesThatAreNotUtf8CompareExactly) {
   EXPECT_FALSE(String(std::string_view("a\0b", 3)) == String("a"));
   for (const char *cut : {"\xF0", "\xF0\x9F", "\xF0\x9F\x98", "\xE2\x82", "\xC3"}) {
     EXPECT_TRUE(String(cut) == String(cut));
-    EXPECT_FALSE(rt::StartsWithIgnoringCase(String(cut), String("\xF0\x9F\x98\x80")));
+    EXPECT_FALSE(rt::LeftEqualsIgnoringCase(String("\xF0\x9F\x98\x80"))(String(cut)));
   }
 }
 
@@ -42,22 +42,39 @@ TEST(CaseFolding, OtherEncodingsCompareByTheirCharacters) {
   EXPECT_TRUE(utf16 == String("météo"));
   EXPECT_TRUE(utf16 == macRoman);
   EXPECT_TRUE(String("Meteo", rt::kEncodingASCII) == String("METEO", rt::kEncodingNone));
-  EXPECT_TRUE(rt::StartsWithIgnoringCase(String("météo"), rt::ConvertEncoding(String("MÉT"), rt::kEncodingUTF16)));
+  String utf16Prefix = rt::ConvertEncoding(String("MÉT"), rt::kEncodingUTF16);
+  EXPECT_TRUE(rt::LeftEqualsIgnoringCase(utf16Prefix)(String("météo")));
+  EXPECT_TRUE(rt::LeftEqualsIgnoringCase(String("MÉT"))(macRoman));
   String oddUtf16(std::string_view("A\0B", 3), rt::kEncodingUTF16);
   EXPECT_TRUE(oddUtf16 == oddUtf16) << "text that does not convert compares as bytes";
 }
 
-TEST(CaseFolding, PrefixIsAFoldedPrefixEndingOnACharacter) {
-  using rt::StartsWithIgnoringCase;
-  EXPECT_TRUE(StartsWithIgnoringCase("météo", "MÉT"));
-  EXPECT_TRUE(StartsWithIgnoringCase("Straße", "STRASS"));
-  EXPECT_TRUE(StartsWithIgnoringCase("STRASSE", "straß"));
-  EXPECT_TRUE(StartsWithIgnoringCase("ß", "s"));
-  EXPECT_TRUE(StartsWithIgnoringCase("anything", ""));
-  EXPECT_FALSE(StartsWithIgnoringCase("é", "e"));
-  EXPECT_FALSE(StartsWithIgnoringCase("é", "\xC3")) << "a byte never matches half a character";
-  EXPECT_FALSE(StartsWithIgnoringCase("mét", "météo"));
-  EXPECT_FALSE(StartsWithIgnoringCase("", "a"));
+// As many characters of the text as the prefix has, compared with it as whole strings are.
+TEST(CaseFolding, LeftOfTheTextAsLongAsThePrefixEqualsIt) {
+  const struct {
+    const char *text, *prefix;
+    bool equal;
+  } cases[] = {
+      {"météo", "MÉT", true},
+      {"Straße", "STRASSE", true},  // the whole text, shorter than the prefix
+      {"STRASSE", "straß", false},  // "STRAS" against "straß"
+      {"Straße", "STRASS", false},
+      {"ß", "s", false},
+      {"anything", "", true},
+      {"\x80", "", true},
+      {"é", "e", false},
+      {"é", "\xC3", false},         // a byte never matches a character
+      {"mét", "météo", false},
+      {"", "a", false},
+      {"ab\x80", "AB", false},      // a stray byte belongs to the character before it
+      {"abc", "AB", true},
+      {"ab", "abc", false},
+      {"kelvin", "\xE2\x84\xAA" "EL", true},  // the Kelvin sign: three bytes, one character
+      {"kelvin", "\xE2\x84\xAA" "ELVIN!", false},
+  };
+  for (const auto &c : cases) {
+    EXPECT_EQ(rt::LeftEqualsIgnoringCase(String(c.prefix))(String(c.text)), c.equal) << c.text << " / " << c.prefix;
+  }
 }
 
 TEST(CaseFolding, OrderFollowsTheFoldedText) {
