@@ -11,6 +11,10 @@ packages=(
   clang libclang-rt-14-dev
   libglib2.0-dev
 )
+# Saves keep a file's ACL and extended attributes; the tests set them with the command-line tools.
+packages+=(libacl1-dev libattr1-dev acl attr)
+# File reference tests make their own ext4 and btrfs images on loop devices.
+packages+=(e2fsprogs btrfs-progs)
 # The 32-bit build of QRVUtil and its tests; qemu-user runs them where the kernel runs no 32-bit
 # program.
 packages+=(gcc-multilib g++-multilib libc6-dev-i386 qemu-user)
