@@ -128,6 +128,7 @@ typedef struct FSSpec {
 
 #define FSSPEC_PARID_VOLUME 1
 #define FSSPEC_PARID_ROOT_FOLDER 2
+#define FSSPEC_CHAIN_STAMPED 0x80u  // added to the bits byte: the chain bytes start with a stamp
 
 typedef struct FSRef {
   uint8_t hidden[80];
@@ -137,6 +138,7 @@ typedef struct FSRef {
 #define FSREF_KIND_ENTRY 0u           // an entry of a folder (a file, folder, link, ...)
 #define FSREF_KIND_MOUNT_ROOT 1u      // the root folder of the mount
 #define FSREF_KIND_MOUNT_MARKED 0x80u // added to the kind: the record carries its mount's mark
+#define FSREF_KIND_ITEM_STAMPED 0x40u // added to a marked kind: the mark is folded with the item's stamp
 #define FSREF_CHAIN_BYTES 52
 #define FSREF_MARK_BYTES 8
 

@@ -1,7 +1,5 @@
 #include "platform/file_catalog.h"
 
-#include <sys/stat.h>
-
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -36,9 +34,16 @@ struct CheckedMount {
 bool StillThere(const CatalogItem &item, CheckedMount checked) {
   const bool checkedNow = checked.mark != 0 && item.mountID == checked.id && item.mark == checked.mark;
   const std::optional<uint64_t> mark = checkedNow ? checked.mark : MountMark(item.mountID);
-  struct stat info {};
-  return mark && (item.mark == 0 || *mark == item.mark) && lstat(item.path.c_str(), &info) == 0 &&
-         static_cast<uint64_t>(info.st_dev) == item.device && static_cast<uint64_t>(info.st_ino) == item.inode;
+  return mark && (item.mark == 0 || *mark == item.mark) && ItemIsAt(item.path, item.device, item.inode, item.stamp);
+}
+
+// Whether the item has all that the reference holds of it.
+bool Matches(const CatalogItem &item, const RecordedItem &wanted) {
+  if (wanted.folded != 0) {
+    return item.mountID == wanted.mountID && item.stamp.value != 0 &&
+           FoldedStamp(item.mark, item.stamp.value) == wanted.folded;
+  }
+  return wanted.mark == 0 || (item.mountID == wanted.mountID && item.mark == wanted.mark);
 }
 
 class Catalog {
@@ -59,27 +64,57 @@ class Catalog {
     }
   }
 
-  std::optional<std::string> PathOf(uint64_t device, uint64_t inode, CheckedMount checked) {
+  std::optional<std::string> PathOf(const RecordedItem &wanted, CheckedMount checked) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    const auto known = byItem_.find(ItemKey{device, inode});
-    if (known == byItem_.end()) {
+    const auto known = byItem_.find(ItemKey{wanted.device, wanted.inode});
+    if (known == byItem_.end() || !Matches(*known->second, wanted)) {
       return std::nullopt;
     }
     return Checked(known->second, checked);
   }
 
-  std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID) {
+  std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID, uint64_t folded, uint64_t mask) {
     const std::lock_guard<std::mutex> lock(mutex_);
+    return FolderLocked(mountID, folderID, folded, mask);
+  }
+
+  void RememberUnchained(uint32_t mountID, uint32_t folderID, uint64_t folded) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (unchained_.size() >= kCatalogItems) {
+      unchained_.clear();  // what is forgotten names nothing
+    }
+    const auto [at, added] = unchained_.emplace(FolderKey(mountID, folderID), folded);
+    if (!added && at->second != folded) {
+      at->second = 0;
+    }
+  }
+
+  std::optional<std::string> Unchained(uint32_t mountID, uint32_t folderID) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto known = unchained_.find(FolderKey(mountID, folderID));
+    if (known == unchained_.end() || known->second == 0) {
+      return std::nullopt;
+    }
+    return FolderLocked(mountID, folderID, known->second, ~uint64_t{0});
+  }
+
+ private:
+  using Items = std::list<CatalogItem>;
+
+  std::optional<std::string> FolderLocked(uint32_t mountID, uint32_t folderID, uint64_t folded, uint64_t mask) {
     auto [first, last] = folders_.equal_range(FolderKey(mountID, folderID));
     std::vector<Items::iterator> candidates;
     for (auto at = first; at != last; ++at) {
-      candidates.push_back(at->second);
+      const CatalogItem &item = *at->second;
+      if (item.stamp.value != 0 && (FoldedStamp(item.mark, item.stamp.value) & mask) == (folded & mask)) {
+        candidates.push_back(at->second);
+      }
     }
     std::optional<std::string> found;
     for (Items::iterator candidate : candidates) {
       std::optional<std::string> path = Checked(candidate, {});
       if (path && found) {
-        return std::nullopt;  // two folders share these bits: only the chain can tell them apart
+        return std::nullopt;  // two known folders have all the spec holds: it cannot tell them apart
       }
       if (path) {
         found = std::move(path);
@@ -87,9 +122,6 @@ class Catalog {
     }
     return found;
   }
-
- private:
-  using Items = std::list<CatalogItem>;
 
   // The item's path when it is still there, now the most recent; otherwise it is forgotten.
   std::optional<std::string> Checked(Items::iterator item, CheckedMount checked) {
@@ -119,6 +151,7 @@ class Catalog {
   Items recent_;  // most recently used first
   std::unordered_map<ItemKey, Items::iterator, ItemKeyHash> byItem_;
   std::unordered_multimap<uint64_t, Items::iterator> folders_;
+  std::unordered_map<uint64_t, uint64_t> unchained_;  // folded stamp, 0 for two folders
 };
 
 Catalog &TheCatalog() {
@@ -130,13 +163,20 @@ Catalog &TheCatalog() {
 
 void RememberItem(const CatalogItem &item) { TheCatalog().Remember(item); }
 
-std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode, uint32_t checkedMount,
-                                       uint64_t checkedMark) {
-  return TheCatalog().PathOf(device, inode, {checkedMount, checkedMark});
+std::optional<std::string> KnownPathOf(const RecordedItem &wanted, uint64_t currentMark) {
+  return TheCatalog().PathOf(wanted, {wanted.mountID, currentMark});
 }
 
-std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID) {
-  return TheCatalog().Folder(mountID, folderID);
+std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID, uint32_t folded) {
+  return TheCatalog().Folder(mountID, folderID, folded, 0xFFFFFFFFu);
+}
+
+void RememberFolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID, uint64_t folded) {
+  TheCatalog().RememberUnchained(mountID, folderID, folded);
+}
+
+std::optional<std::string> FolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID) {
+  return TheCatalog().Unchained(mountID, folderID);
 }
 
 }  // namespace platform

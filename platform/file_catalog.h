@@ -1,14 +1,18 @@
 // What this process knows of where items are: each item it has made a reference for or found by
-// following one, by its device and inode, with its path and the mount (and mark) it was on. A
-// reference to a known item resolves by its path, checked to be the same device and inode on the
-// same mount instance, at any depth, on any file system, with no more rights than the path needs.
-// The most recently used items are kept; references to the others are followed by their chains.
+// following one, by its device and inode, with its stamp, its path and the mount (and mark) it was
+// on. A reference to a known item resolves by its path, checked to be the same item (its stamp, or
+// where it has none its device and inode) on the same mount instance, at any depth, on any file
+// system, with no more rights than the path needs. The catalog answers only for an item that
+// matches everything the reference holds. The most recently used items are kept; references to
+// the others are followed by their chains.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "platform/file_identity.h"
 
 namespace platform {
 
@@ -17,19 +21,35 @@ struct CatalogItem {
   uint64_t mark = 0;  // of the mount, 0 when it has none
   uint64_t device = 0;
   uint64_t inode = 0;
+  ItemStamp stamp;
   bool isFolder = false;
   std::string path;
+};
+
+// What a reference holds of its item.
+struct RecordedItem {
+  uint32_t mountID = 0;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t mark = 0;    // of the mount; 0 when the reference keeps none, or keeps it folded
+  uint64_t folded = 0;  // FoldedStamp of mark and stamp; 0 when the reference keeps no stamp
 };
 
 constexpr size_t kCatalogItems = 100'000;
 
 void RememberItem(const CatalogItem &item);
-// The path of the known item with this device and inode, if it is still there. The caller may
-// name a mount whose mark it has just looked up, so it is not looked up again.
-std::optional<std::string> KnownPathOf(uint64_t device, uint64_t inode, uint32_t checkedMount = 0,
-                                       uint64_t checkedMark = 0);
-// The path of the known folder on mount `mountID` whose inode's low 32 bits are `folderID`, if it
-// is still there and no other known folder there has them too.
-std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID);
+// The path of the known item that the reference names, if it is still there. `currentMark` is the
+// mark its mount has now, just looked up by the caller, so it is not looked up again.
+std::optional<std::string> KnownPathOf(const RecordedItem &wanted, uint64_t currentMark);
+// The path of the known folder on mount `mountID` whose inode's low 32 bits are `folderID` and
+// whose folded stamp has the low 32 bits `folded`, if it is still there and no other known folder
+// has all of them too.
+std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID, uint32_t folded);
+
+// A spec that has no room for a chain holds its folder's number alone. This process keeps the
+// folded stamp of the folder it made such a spec for, and reads the spec as that folder only while
+// no spec of another folder with the same number was made: the number alone cannot tell them apart.
+void RememberFolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID, uint64_t folded);
+std::optional<std::string> FolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -13,7 +14,14 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/fnv.h"
 #include "platform/mounts.h"
+
+// Asks for a handle that only tells the item apart, which the kernel gives (from 6.5) for file
+// systems that give no handle to open by, overlays among them.
+#ifndef AT_HANDLE_FID
+#define AT_HANDLE_FID AT_REMOVEDIR
+#endif
 
 namespace platform {
 namespace {
@@ -94,26 +102,53 @@ struct Subfolder {
   Descriptor fd;
 };
 
-// The first subfolder not tried yet whose inode matches `wanted` in the bits of `mask`.
+// The subfolder `name` of `folder`, when stat gives it an inode that matches `wanted` in `mask`.
+std::optional<Subfolder> SubfolderIfMatching(int folder, const char *name, uint64_t wanted, uint64_t mask) {
+  Descriptor child(openat(folder, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  const std::optional<FolderID> id = child ? IDOf(child.get()) : std::nullopt;
+  if (id && (id->inode & mask) == wanted) {
+    return Subfolder{name, *id, std::move(child)};
+  }
+  return std::nullopt;
+}
+
+bool MayBeFolder(const dirent &entry) { return entry.d_type == DT_DIR || entry.d_type == DT_UNKNOWN; }
+
+// The first subfolder not tried yet whose inode matches `wanted` in the bits of `mask`. A listing's
+// numbers are hints, checked by stat: those listed with the number are looked at first, then the
+// subfolders listed with another, as btrfs lists a subvolume by its own number and stat gives its
+// root folder's inode.
 std::optional<Subfolder> MatchingSubfolder(int folder, uint64_t wanted, uint64_t mask,
                                            const std::vector<std::string> &tried, SearchBudget &budget) {
   Listing listing = ListFolder(folder);
   if (!listing) {
     return std::nullopt;
   }
+  std::vector<std::string> listedOtherwise;
   while (const dirent *entry = readdir(listing.get())) {
     if (budget.Spent()) {
       return std::nullopt;
     }
-    if ((entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) ||
-        (static_cast<uint64_t>(entry->d_ino) & mask) != wanted || IsDots(entry->d_name) ||
+    if (!MayBeFolder(*entry) || IsDots(entry->d_name) ||
         std::find(tried.begin(), tried.end(), entry->d_name) != tried.end()) {
       continue;
     }
-    Descriptor child(openat(folder, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    const std::optional<FolderID> id = child ? IDOf(child.get()) : std::nullopt;
-    if (id && (id->inode & mask) == wanted) {
-      return Subfolder{entry->d_name, *id, std::move(child)};
+    if ((static_cast<uint64_t>(entry->d_ino) & mask) != wanted) {
+      listedOtherwise.emplace_back(entry->d_name);
+    } else if (std::optional<Subfolder> match = SubfolderIfMatching(folder, entry->d_name, wanted, mask)) {
+      return match;
+    }
+  }
+  for (const std::string &name : listedOtherwise) {
+    struct stat info {};
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
+    if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode) &&
+        (static_cast<uint64_t>(info.st_ino) & mask) == wanted) {
+      if (std::optional<Subfolder> match = SubfolderIfMatching(folder, name.c_str(), wanted, mask)) {
+        return match;
+      }
     }
   }
   return std::nullopt;
@@ -134,6 +169,32 @@ std::optional<std::string> RealPath(const std::string &path) {
 std::string WithoutTrailingSlashes(const std::string &path) {
   const size_t end = path.find_last_not_of('/');
   return end == std::string::npos ? "/" : path.substr(0, end + 1);
+}
+
+uint64_t BirthStamp(const struct statx &born) {
+  const int64_t seconds = born.stx_btime.tv_sec;
+  const uint32_t nanoseconds = born.stx_btime.tv_nsec;
+  const uint64_t stamp = Fnv1a(Fnv1a(kFnvBasis, &seconds, sizeof seconds), &nanoseconds, sizeof nanoseconds);
+  return stamp == 0 ? 1 : stamp;
+}
+
+std::optional<uint64_t> HandleStamp(int folder, const char *name, int flags) {
+  alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ];
+  auto *handle = reinterpret_cast<file_handle *>(storage);
+  int mountID = 0;
+  handle->handle_bytes = MAX_HANDLE_SZ;
+  bool got = name_to_handle_at(folder, name, handle, &mountID, flags | AT_HANDLE_FID) == 0;
+  if (!got && errno == EINVAL) {  // a kernel before identifying handles
+    handle->handle_bytes = MAX_HANDLE_SZ;
+    got = name_to_handle_at(folder, name, handle, &mountID, flags) == 0;
+  }
+  if (!got) {
+    return std::nullopt;
+  }
+  const int32_t type = handle->handle_type;
+  const uint64_t stamp =
+      Fnv1a(Fnv1a(kFnvBasis, &type, sizeof type), handle->f_handle, std::min<size_t>(handle->handle_bytes, MAX_HANDLE_SZ));
+  return stamp == 0 ? 1 : stamp;
 }
 
 // The inodes of the folders from just below `mountPoint` down to `folder`.
@@ -169,6 +230,35 @@ bool SearchBudget::Spent() {
   return spent_;
 }
 
+ItemStamp StampOf(int folder, const char *name) {
+  const int flags = *name == '\0' ? AT_EMPTY_PATH : 0;
+  if (const std::optional<uint64_t> handle = HandleStamp(folder, name, flags)) {
+    return {*handle, true};
+  }
+  struct statx born {};
+  if (statx(folder, name, flags | AT_SYMLINK_NOFOLLOW, STATX_BTIME, &born) == 0 && (born.stx_mask & STATX_BTIME) != 0) {
+    return {BirthStamp(born), false};
+  }
+  return {};
+}
+
+bool ItemIsAt(const std::string &path, uint64_t device, uint64_t inode, const ItemStamp &stamp) {
+  // A handle names one item of its file system for good, so it alone is the check.
+  if (stamp.fromHandle) {
+    const std::optional<uint64_t> handle = HandleStamp(AT_FDCWD, path.c_str(), 0);
+    return handle == stamp.value;
+  }
+  struct statx info {};
+  return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &info) == 0 &&
+         static_cast<uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)) == device && info.stx_ino == inode &&
+         (stamp.value == 0 || ((info.stx_mask & STATX_BTIME) != 0 && BirthStamp(info) == stamp.value));
+}
+
+uint64_t FoldedStamp(uint64_t mark, uint64_t stamp) {
+  const uint64_t folded = Fnv1a(Fnv1a(kFnvBasis, &mark, sizeof mark), &stamp, sizeof stamp);
+  return folded == 0 ? 1 : folded;
+}
+
 std::string ParentPath(const std::string &path) {
   const std::string trimmed = WithoutTrailingSlashes(path);
   const size_t slash = trimmed.find_last_of('/');
@@ -196,7 +286,11 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   if (!canonical || lstat(canonical->c_str(), &item) != 0) {
     return std::nullopt;
   }
-  const std::optional<Mount> mount = MountHolding(*canonical);
+  std::optional<Mount> mount = MountHolding(*canonical);
+  // A file bound over another is not a folder to go down from: it is found in the folder above.
+  if (mount && *canonical == mount->point && !S_ISDIR(item.st_mode)) {
+    mount = MountHolding(ParentPath(*canonical));
+  }
   if (!mount) {
     return std::nullopt;
   }
@@ -205,6 +299,7 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   location.mark = MountMark(mount->id).value_or(0);
   location.device = static_cast<uint64_t>(item.st_dev);
   location.inode = static_cast<uint64_t>(item.st_ino);
+  location.stamp = StampOf(AT_FDCWD, canonical->c_str());
   location.isMountRoot = *canonical == mount->point;
   location.isFolder = S_ISDIR(item.st_mode);
   if (!location.isMountRoot) {
@@ -218,7 +313,8 @@ std::optional<FileLocation> LocateFile(const std::string &path) {
   return location;
 }
 
-std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item, SearchBudget &budget) {
+std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFolder &item, SearchBudget &budget,
+                                       bool alone) {
   const size_t levels = chain.folders.size();
   const std::optional<Mount> mount = levels <= kMostLevels ? MountByID(chain.mountID) : std::nullopt;
   const std::optional<uint64_t> mark = mount ? MountMark(mount->id) : std::nullopt;
@@ -234,6 +330,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
   std::vector<FolderID> entered = {*root};  // for the way back up
   std::vector<std::string> names;           // of the folders entered, below the mount point
   std::vector<std::vector<std::string>> tried(levels + 1);
+  std::optional<std::string> found;
   for (size_t reads = levels + 1 + kMostExtraReads; reads > 0 && !budget.Spent(); --reads) {
     const size_t depth = names.size();
     if (depth == levels) {
@@ -242,7 +339,13 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
         for (const std::string &name : names) {
           path = Join(path, name);
         }
-        return Join(path, *leaf);
+        if (!alone) {
+          return Join(path, *leaf);
+        }
+        if (found) {
+          return std::nullopt;
+        }
+        found = Join(path, *leaf);
       }
     } else if (std::optional<Subfolder> next =
                    MatchingSubfolder(here.get(), chain.folders[depth] & mask, mask, tried[depth], budget)) {
@@ -254,7 +357,7 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
     }
     // Nothing more down here: back to the folder above, to try its next match.
     if (depth == 0) {
-      return std::nullopt;
+      return found;
     }
     Descriptor up(openat(here.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!up || IDOf(up.get()) != entered[depth - 1]) {
@@ -265,29 +368,45 @@ std::optional<std::string> FollowChain(const FolderChain &chain, const ItemInFol
     entered.pop_back();
     here = std::move(up);
   }
-  return std::nullopt;
+  return found;
 }
 
 std::optional<std::string> EntryWithInode(int folder, uint64_t device, uint64_t inode,
                                           const std::string &likelyName, SearchBudget &budget) {
-  struct stat named {};
-  if (!likelyName.empty() && fstatat(folder, likelyName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-      static_cast<uint64_t>(named.st_dev) == device && static_cast<uint64_t>(named.st_ino) == inode) {
+  const auto isItem = [&](const char *name) {
+    struct stat info {};
+    return fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && static_cast<uint64_t>(info.st_dev) == device &&
+           static_cast<uint64_t>(info.st_ino) == inode;
+  };
+  if (!likelyName.empty() && isItem(likelyName.c_str())) {
     return likelyName;
   }
   Listing listing = ListFolder(folder);
   if (!listing) {
     return std::nullopt;
   }
+  std::vector<std::string> listedOtherwise;  // folders, whose listed number may not be stat's
   while (const dirent *entry = readdir(listing.get())) {
     if (budget.Spent()) {
       return std::nullopt;
     }
-    struct stat info {};
-    if (static_cast<uint64_t>(entry->d_ino) == inode && !IsDots(entry->d_name) &&
-        fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
-        static_cast<uint64_t>(info.st_dev) == device && static_cast<uint64_t>(info.st_ino) == inode) {
+    if (IsDots(entry->d_name)) {
+      continue;
+    }
+    if (static_cast<uint64_t>(entry->d_ino) != inode) {
+      if (MayBeFolder(*entry)) {
+        listedOtherwise.emplace_back(entry->d_name);
+      }
+    } else if (isItem(entry->d_name)) {
       return std::string(entry->d_name);
+    }
+  }
+  for (const std::string &name : listedOtherwise) {
+    if (budget.Spent()) {
+      return std::nullopt;
+    }
+    if (isItem(name.c_str())) {
+      return name;
     }
   }
   return std::nullopt;

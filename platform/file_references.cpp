@@ -1,5 +1,6 @@
 #include "platform/file_references.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,6 +19,10 @@ constexpr size_t kSpecNameBytes = sizeof(FSSpec::name) - 1;
 constexpr size_t kMarkAt = FSREF_CHAIN_BYTES - 1 - FSREF_MARK_BYTES;
 // Enough to tell a folder from its neighbours; the name spares a renamed-or-not file a listing.
 constexpr unsigned kFewestBitsBesideAName = 12;
+// An FSSpec's chain starts with its count of levels and its width, and a stamped one with the
+// low 32 bits of its folder's folded stamp.
+constexpr size_t kSpecChainHead = 2;
+constexpr size_t kSpecStampBytes = sizeof(uint32_t);
 
 unsigned BitsPerLevel(size_t levels, size_t chainBytes) {
   return levels == 0 ? 0 : static_cast<unsigned>(std::min<size_t>(64, chainBytes * 8 / levels));
@@ -65,14 +70,22 @@ void RememberFound(uint32_t mountID, const std::string &path) {
   const std::optional<uint64_t> mark = MountMark(mountID);
   if (mark && lstat(path.c_str(), &info) == 0) {
     RememberItem({mountID, *mark, static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
-                  S_ISDIR(info.st_mode), path});
+                  StampOf(AT_FDCWD, path.c_str()), S_ISDIR(info.st_mode), path});
   }
+}
+
+// Whether the entry `name` of the folder open as `folder` ("" for the folder) has the stamp
+// whose fold with the mount's mark is `folded`, in the bits of `mask`.
+bool HasFoldedStamp(int folder, const char *name, uint64_t mark, uint64_t folded, uint64_t mask = ~uint64_t{0}) {
+  const ItemStamp stamp = StampOf(folder, name);
+  return stamp.value != 0 && (FoldedStamp(mark, stamp.value) & mask) == (folded & mask);
 }
 
 }  // namespace
 
 void Remember(const FileLocation &location) {
-  RememberItem({location.mountID, location.mark, location.device, location.inode, location.isFolder, location.path});
+  RememberItem({location.mountID, location.mark, location.device, location.inode, location.stamp, location.isFolder,
+                location.path});
 }
 
 FSRef RefFor(const FileLocation &location) {
@@ -98,8 +111,10 @@ FSRef RefFor(const FileLocation &location) {
     contents.chain[FSREF_CHAIN_BYTES - 1] = static_cast<uint8_t>(name.size());
   }
   if (location.mark != 0) {
-    contents.kind |= FSREF_KIND_MOUNT_MARKED;
-    std::memcpy(contents.chain + kMarkAt, &location.mark, FSREF_MARK_BYTES);
+    const bool stamped = location.stamp.value != 0;
+    const uint64_t word = stamped ? FoldedStamp(location.mark, location.stamp.value) : location.mark;
+    contents.kind |= FSREF_KIND_MOUNT_MARKED | (stamped ? FSREF_KIND_ITEM_STAMPED : 0);
+    std::memcpy(contents.chain + kMarkAt, &word, FSREF_MARK_BYTES);
   }
   FSRef ref;
   std::memcpy(&ref, &contents, sizeof ref);
@@ -115,32 +130,44 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
   const uint64_t device = contents.device;
   const uint64_t inode = contents.inode;
   const bool marked = (contents.kind & FSREF_KIND_MOUNT_MARKED) != 0;
-  const unsigned kind = contents.kind & ~FSREF_KIND_MOUNT_MARKED;
-  uint64_t mark = 0;
+  const bool stamped = (contents.kind & FSREF_KIND_ITEM_STAMPED) != 0;
+  const unsigned kind = contents.kind & ~(FSREF_KIND_MOUNT_MARKED | FSREF_KIND_ITEM_STAMPED);
+  // The mark, or with a stamp the mark and the stamp folded together.
+  uint64_t word = 0;
+  std::optional<uint64_t> mark;
+  if (stamped && !marked) {
+    return std::nullopt;
+  }
   if (marked) {
-    std::memcpy(&mark, contents.chain + kMarkAt, sizeof mark);
+    std::memcpy(&word, contents.chain + kMarkAt, sizeof word);
+    mark = MountMark(contents.mountID);
     // Made on a file system that is no longer there, or is covered now: whatever is there now is
     // another file.
-    if (mark == 0 || MountMark(contents.mountID) != mark) {
+    if (word == 0 || !mark || (!stamped && *mark != word)) {
       return std::nullopt;
     }
   }
   if (kind != FSREF_KIND_ENTRY && kind != FSREF_KIND_MOUNT_ROOT) {
     return std::nullopt;
   }
-  if (std::optional<std::string> known = KnownPathOf(device, inode, contents.mountID, mark)) {
+  const RecordedItem wanted{contents.mountID, device, inode, stamped ? 0 : word, stamped ? word : 0};
+  if (std::optional<std::string> known = KnownPathOf(wanted, mark.value_or(0))) {
     return known;
   }
+  // Device and inode are given again to other items: the one found must have the stamp too.
+  const auto isStamped = [&](int folder, const char *name) {
+    return !stamped || HasFoldedStamp(folder, name, *mark, word);
+  };
   SearchBudget budget;
   std::optional<std::string> found;
   if (kind == FSREF_KIND_MOUNT_ROOT) {
-    const FolderChain toRoot{contents.mountID, mark, 0, {}};
+    const FolderChain toRoot{contents.mountID, stamped ? 0 : word, 0, {}};
     found = FollowChain(
         toRoot,
         [&](int root) -> std::optional<std::string> {
           struct stat info {};
           const bool same = fstat(root, &info) == 0 && static_cast<uint64_t>(info.st_dev) == device &&
-                            static_cast<uint64_t>(info.st_ino) == inode;
+                            static_cast<uint64_t>(info.st_ino) == inode && isStamped(root, "");
           return same ? std::optional<std::string>("") : std::nullopt;
         },
         budget);
@@ -156,10 +183,15 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
       return std::nullopt;
     }
     FolderChain marking = *chain;
-    marking.mark = mark;
+    marking.mark = stamped ? 0 : word;
     const std::string likelyName = IsPlainName(name) ? name : "";
     found = FollowChain(
-        marking, [&](int folder) { return EntryWithInode(folder, device, inode, likelyName, budget); }, budget);
+        marking,
+        [&](int folder) -> std::optional<std::string> {
+          std::optional<std::string> entry = EntryWithInode(folder, device, inode, likelyName, budget);
+          return entry && isStamped(folder, entry->c_str()) ? entry : std::nullopt;
+        },
+        budget);
   }
   if (found) {
     RememberFound(contents.mountID, *found);
@@ -187,18 +219,33 @@ OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume
     return noErr;
   }
   spec.parID = static_cast<int32_t>(static_cast<uint32_t>(folder.inode));
-  // The chain takes what the name leaves of its field: a count, a width, then the entries.
   std::vector<uint64_t> chain = folder.folders;
   chain.push_back(folder.inode);
-  unsigned char *after = spec.name + 1 + name.size();
+  const bool stamped = folder.mark != 0 && folder.stamp.value != 0;
+  const size_t head = kSpecChainHead + (stamped ? kSpecStampBytes : 0);
   const size_t room = kSpecNameBytes - name.size();
-  if (room >= 1 && chain.size() <= 0xFF) {
-    after[0] = static_cast<unsigned char>(chain.size());
+  if (room < head || chain.size() > 0xFF) {
+    // No chain fits beside the name: the spec holds the folder's number alone, which only this
+    // process can tell from a folder that takes the number later. A folder numbered 1 or 2 (a
+    // fresh tmpfs gives its first folder inode 2) would read as the mount or its root folder.
+    if (!stamped || spec.parID == FSSPEC_PARID_VOLUME || spec.parID == FSSPEC_PARID_ROOT_FOLDER) {
+      spec = FSSpec{};
+      return bdNamErr;
+    }
+    RememberFolderOfUnchainedSpec(folder.mountID, static_cast<uint32_t>(spec.parID),
+                                  FoldedStamp(folder.mark, folder.stamp.value));
+    return noErr;
   }
-  if (room >= 2 && chain.size() <= 0xFF) {
-    after[1] = static_cast<unsigned char>(BitsPerLevel(chain.size(), room - 2));
-    PackChain(chain, after[1], after + 2, room - 2);
+  // The chain takes what the name leaves of its field: a count, a width, the stamp, the entries.
+  unsigned char *after = spec.name + 1 + name.size();
+  const unsigned bits = BitsPerLevel(chain.size(), room - head);
+  after[0] = static_cast<unsigned char>(chain.size());
+  after[1] = static_cast<unsigned char>(bits | (stamped ? FSSPEC_CHAIN_STAMPED : 0));
+  if (stamped) {
+    const auto folded = static_cast<uint32_t>(FoldedStamp(folder.mark, folder.stamp.value));
+    std::memcpy(after + kSpecChainHead, &folded, sizeof folded);
   }
+  PackChain(chain, bits, after + head, room - head);
   return noErr;
 }
 
@@ -212,6 +259,7 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
   const unsigned char *after = spec.name + 1 + nameLength;
   const size_t room = kSpecNameBytes - nameLength;
   const size_t levels = room >= 1 ? after[0] : 0;
+  const unsigned width = room >= 2 ? after[1] : 0;
   SearchBudget budget;
   if (levels == 0 && spec.parID == FSSPEC_PARID_VOLUME) {
     const FolderChain toRoot{mountID, 0, 0, {}};
@@ -228,24 +276,41 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
   }
   const auto folderID = static_cast<uint32_t>(spec.parID);
   const bool inRootFolder = levels == 0 && spec.parID == FSSPEC_PARID_ROOT_FOLDER;
-  std::optional<std::string> folder = inRootFolder ? std::nullopt : KnownFolder(mountID, folderID);
-  if (!folder) {
-    std::optional<FolderChain> chain;
-    if (inRootFolder) {
-      chain = FolderChain{mountID, 0, 0, {}};
-    } else if (levels != 0) {
-      chain = UnpackChain(mountID, after + 2, room >= 2 ? room - 2 : 0, levels, room >= 2 ? after[1] : 0);
+  const bool stamped = (width & FSSPEC_CHAIN_STAMPED) != 0;
+  const size_t head = kSpecChainHead + (stamped ? kSpecStampBytes : 0);
+  if (levels != 0 && room < head) {
+    return fnfErr;
+  }
+  uint32_t folded = 0;
+  std::optional<std::string> folder;
+  if (levels == 0 && !inRootFolder) {
+    folder = FolderOfUnchainedSpec(mountID, folderID);
+    if (!folder) {
+      return fnfErr;
     }
-    folder = chain ? FollowChain(
-                         *chain,
-                         [&](int candidate) -> std::optional<std::string> {
-                           struct stat info {};
-                           const bool same = levels == 0 || (fstat(candidate, &info) == 0 &&
-                                                              static_cast<uint32_t>(info.st_ino) == folderID);
-                           return same ? std::optional<std::string>("") : std::nullopt;
-                         },
-                         budget)
-                   : std::nullopt;
+  } else if (stamped) {
+    std::memcpy(&folded, after + kSpecChainHead, sizeof folded);
+    folder = KnownFolder(mountID, folderID, folded);
+  }
+  if (!folder) {
+    const std::optional<uint64_t> mark = MountMark(mountID);
+    const std::optional<FolderChain> chain =
+        inRootFolder ? FolderChain{mountID, 0, 0, {}}
+                     : UnpackChain(mountID, after + head, room - head, levels, width & ~FSSPEC_CHAIN_STAMPED);
+    // Without a stamp, the chain's end is told by the folder's number alone: a second folder with
+    // that number on the way makes the spec name nothing.
+    folder = chain && mark ? FollowChain(
+                                 *chain,
+                                 [&](int candidate) -> std::optional<std::string> {
+                                   struct stat info {};
+                                   const bool same =
+                                       inRootFolder ||
+                                       (fstat(candidate, &info) == 0 && static_cast<uint32_t>(info.st_ino) == folderID &&
+                                        (!stamped || HasFoldedStamp(candidate, "", *mark, folded, 0xFFFFFFFFu)));
+                                   return same ? std::optional<std::string>("") : std::nullopt;
+                                 },
+                                 budget, !stamped && !inRootFolder)
+                           : std::nullopt;
     if (folder && !inRootFolder) {
       RememberFound(mountID, *folder);
     }

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/fnv.h"
+
 namespace platform {
 namespace {
 
@@ -92,13 +94,6 @@ std::optional<uint32_t> MountIDOf(int fd) {
   return parsed.ec == std::errc() ? std::optional<uint32_t>(id) : std::nullopt;
 }
 
-uint64_t Mix(uint64_t hash, const void *bytes, size_t size) {
-  for (size_t i = 0; i < size; ++i) {
-    hash = (hash ^ static_cast<const unsigned char *>(bytes)[i]) * 0x100000001B3u;
-  }
-  return hash;
-}
-
 std::optional<uint64_t> MarkOf(const Mount &mount) {
   const int root = open(mount.point.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (root < 0) {
@@ -108,11 +103,11 @@ std::optional<uint64_t> MarkOf(const Mount &mount) {
   struct statfs volume {};
   struct statx born {};
   if (MountIDOf(root) == mount.id && fstatfs(root, &volume) == 0) {
-    uint64_t hash = Mix(0xCBF29CE484222325u, &volume.f_fsid, sizeof volume.f_fsid);
+    uint64_t hash = Fnv1a(kFnvBasis, &volume.f_fsid, sizeof volume.f_fsid);
     if (statx(root, "", AT_EMPTY_PATH, STATX_BTIME, &born) == 0 && (born.stx_mask & STATX_BTIME) != 0) {
       const int64_t seconds = born.stx_btime.tv_sec;
       const uint32_t nanoseconds = born.stx_btime.tv_nsec;
-      hash = Mix(Mix(hash, &seconds, sizeof seconds), &nanoseconds, sizeof nanoseconds);
+      hash = Fnv1a(Fnv1a(hash, &seconds, sizeof seconds), &nanoseconds, sizeof nanoseconds);
     }
     mark = hash == 0 ? 1 : hash;  // 0 stands for no mark in a record
   }
