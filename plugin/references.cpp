@@ -49,7 +49,7 @@ intptr_t ReferenceCountQRV(void *reference) {
     return 0;
   }
   const HostWord count = static_cast<const HostWord *>(reference)[CountWordFor(HostVersion())];
-  return static_cast<intptr_t>(count) - 1;
+  return static_cast<intptr_t>(count - 1);  // unsigned, so a crafted count cannot overflow
 }
 
 intptr_t ReturnInPtrQRV() { return reinterpret_cast<intptr_t>(&ReturnZero); }

@@ -85,8 +85,8 @@ void SetFontID(HostObject run, intptr_t fontID) {
   SetFlag(run, kFontAvailable, true);
 }
 
-// The Font Manager takes the name as a Str255; it is built from the text the record announces
-// rather than from the storage's own length byte.
+// The Font Manager takes the storage as a Str255, length byte first; that byte may differ from
+// the record's length, so never more than the text's bytes are taken.
 void SetFontName(HostObject run, HostString name) {
   Replace(String(run, kFontName), name);
   if (name == nullptr) {
@@ -95,7 +95,9 @@ void SetFontName(HostObject run, HostString name) {
   }
   const std::string_view text = StringBytes(name);
   platform::Str255 pascal{};
-  pascal[0] = static_cast<unsigned char>(std::min<size_t>(text.size(), 255));
+  if (!text.empty()) {
+    pascal[0] = static_cast<unsigned char>(std::min<size_t>(StringRecord(name)->storage[0], text.size()));
+  }
   if (pascal[0] != 0) std::memcpy(pascal + 1, text.data(), pascal[0]);
   int16_t familyID = 0;
   platform::GetFNum(pascal, &familyID);

@@ -1,6 +1,8 @@
 // Host references as numbers, instances by name, and the three function addresses.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "tests/plugin/bundle.h"
 
 namespace {
@@ -31,6 +33,8 @@ TEST(References, CountLeavesOutTheCallersReference) {
   HostObject run = plugin.host.NewInstance("StyleDataQRV");
   static_cast<HostObjectRecord *>(run)->referenceCount = 3;
   EXPECT_EQ(count(run), 2);
+  static_cast<HostObjectRecord *>(run)->referenceCount = HostWord{1} << (sizeof(HostWord) * 8 - 1);
+  EXPECT_EQ(count(run), INTPTR_MAX) << "the lowest signed count wraps as an unsigned word";
   static_cast<HostObjectRecord *>(run)->referenceCount = 1;
   EXPECT_EQ(count(nullptr), 0);
   plugin.host.ReleaseObject(block);

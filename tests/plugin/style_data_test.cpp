@@ -226,4 +226,28 @@ TEST_F(StyleData, FontSettersLookEachOtherUp) {
   host.Release(name);
 }
 
+// The Font Manager reads the name by the storage's length byte, which a host may set apart from
+// the byte length; a length byte beyond the text must not read past it.
+TEST_F(StyleData, FontNameIsTakenByItsLengthByte) {
+  const struct {
+    const char *text;
+    unsigned char lengthByte;
+    intptr_t fontID;
+  } cases[] = {
+      {"Cairo", 0, 0},
+      {"Timespcou", 5, 20},
+      {"Times", 255, 20},
+  };
+  HostObject run = host.NewInstance(kRun);
+  for (const auto &c : cases) {
+    HostString name = host.MakeString(c.text);
+    static_cast<HostStringRecord *>(name)->storage[0] = c.lengthByte;
+    Set<HostString>(run, "FontName", name);
+    EXPECT_EQ(Integer(run, 20), c.fontID) << c.text << " with length byte " << int{c.lengthByte};
+    EXPECT_TRUE(Flag(run, 64));
+    host.Release(name);
+  }
+  host.ReleaseObject(run);
+}
+
 }  // namespace
