@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace fake {
 
@@ -39,5 +40,27 @@ std::optional<std::string> BytesFromOtherProcess(const std::function<std::option
 std::optional<std::string> InOwnMountNamespace(const std::function<std::string()> &work);
 // A fresh tmpfs at `folder` (made if missing); false when it cannot be mounted.
 bool MountTmpfs(const std::string &folder);
+
+// File systems of their own, to mount in such a process. Each gives "" when the file system is
+// mounted at `folder` (made if missing), or why it cannot be (not root, no loop device, no mkfs,
+// a kernel without it), for the caller to skip with. An image is a sparse file at `image`, on a
+// loop device that is released when the file system is unmounted, as it is when the process
+// ends; the caller removes the image afterwards.
+std::string MountExt4Image(const std::string &image, const std::string &folder);
+std::string MountBtrfsImage(const std::string &image, const std::string &folder);
+// An overlay whose lower and upper layers are on two tmpfs mounts of their own below `layers`,
+// with inode numbers kept apart by xino: `fillLower` fills the lower layer (given its path)
+// before the overlay is mounted, and must leave at least one entry in its root folder, by
+// which the shifted inode numbers are checked.
+std::string MountXinoOverlay(const std::string &layers, const std::string &folder,
+                             const std::function<void(const std::string &lower)> &fillLower);
+// Subvolumes and snapshots on a mounted btrfs, by its own tool; "" or why not.
+std::string MakeBtrfsSubvolume(const std::string &path);
+std::string MakeBtrfsSnapshot(const std::string &from, const std::string &to);
+
+// Runs a program, found on PATH or in the system's sbin folders, with these arguments (the
+// first is its name) and no shell; "" when it exits 0, otherwise what went wrong with the last
+// line of what it printed.
+std::string RunProgram(const std::vector<std::string> &arguments);
 
 }  // namespace fake
