@@ -5,13 +5,17 @@
 //
 // Each returns 0 (noErr) or a classic negative File Manager code:
 //   -35 (nsvErr)    the record's volume is not mounted, or is covered by another mount;
-//   -37 (bdNamErr)  a name does not fit the record (an FSSpec holds 63 bytes of name);
+//   -37 (bdNamErr)  a name does not fit the record (an FSSpec holds 63 bytes of name, and in a
+//                   folder other than the mount's root only what leaves room for the folder's
+//                   stamp or number; see abi/host_abi.h);
 //   -43 (fnfErr)    no such file or folder; the record names nothing (anymore);
 //   -50 (paramErr)  a required pointer is NULL;
 //   -2110           the path with its NUL needs more than maxPathSize bytes; nothing is
 //                   written.
 // Paths are absolute, NUL-terminated bytes. No call throws or blocks on anything but the file
-// system; a record that leads nowhere is given up after about 40 ms.
+// system; a record that leads nowhere is given up after about 40 ms. Any thread may call them, and
+// the child of a fork may call them at once, whatever the parent's other threads were doing: the
+// library's locks are held across a fork (pthread_atfork) and are free in the child.
 #pragma once
 
 #include <stdint.h>

@@ -84,8 +84,8 @@ typedef struct PluginClassRecord {
 
 // File Manager references as the plug-in exchanges them with the host. The platform library
 // (libtovra_platform.so, one per process, see abi/file_manager.h) resolves a reference made or
-// followed in the same process by the path it keeps for the item, checked against its device
-// and inode. Any other reference names its file by numbers alone, so a reference made by any
+// followed in the same process by the path it keeps for the item, checked against the item's
+// stamp (below). Any other reference names its file by numbers alone, so a reference made by any
 // program on the machine (a host, another process) finds its file again without shared state and
 // without listing a whole mount. Both forms have the same bytes in 32- and 64-bit programs;
 // integers are in the machine's byte order.
@@ -97,9 +97,24 @@ typedef struct PluginClassRecord {
 // 0 being the lowest bit of chain byte 0 (a little-endian bit string); unused bits are 0. A
 // reader follows the chain one directory read per level: in each folder it takes the subfolder
 // whose inode matches the entry, and where several match it tries the others within a small
-// bounded number of further reads and about 40 ms. `bits` may be below 64 (a long chain shares
-// few bytes), and even 0: then only the end of the chain decides. A mount whose point leads to
-// another mount (it is covered) holds nothing a reference can name.
+// bounded number of further reads and about 40 ms. The numbers a listing gives are hints, checked
+// by stat (btrfs lists a subvolume by its own number, stat gives its root folder's inode 256).
+// `bits` may be below 64 (a long chain shares few bytes), and even 0: then only the end of the
+// chain decides. A mount whose point leads to another mount (it is covered) holds nothing a
+// reference can name. A file that is a mount point itself (a file bound over another) is an entry
+// of the folder above it, on that folder's mount.
+//
+// Stamp. Inode numbers are given again (ext4 gives a freed one to the next new item at once) and
+// repeated (a btrfs snapshot repeats its subvolume's, an overlay shifts them), so a record also
+// holds a stamp of its item's identity that the file system does not give to another item: FNV-1a
+// 64 over the int32 handle type and the bytes of the handle that name_to_handle_at(2) gives (with
+// AT_HANDLE_FID where the kernel has it; it holds the inode's generation and, on btrfs, the
+// subvolume), or where the file system gives no handle, over the STATX_BTIME birth time as int64
+// seconds and uint32 nanoseconds. The stamp is folded with the mount's mark (below): FNV-1a 64
+// over the mark's 8 bytes, then the stamp's 8 bytes (a fold of 0 is written as 1). Where a file
+// system has neither handles nor birth times, a record holds no stamp and only device and inode
+// (FSRef) or the folder's number (FSSpec) tell the item: a record of an item that is gone may
+// then name the item that took its number.
 //
 // FSSpec: vRefNum is minus the mount ID (so mount IDs above 0x7FFF have no FSSpec). name is a
 // Str63: a length byte L (at most 63) and the item's name. parID names the item's folder:
@@ -109,13 +124,23 @@ typedef struct PluginClassRecord {
 //                                through the chain held in the name field after the name:
 //     name[1 + L]  levels: folders between the mount's root folder and the item, the item's
 //                  folder included (1 to 255; 0 when there is no chain);
-//     name[2 + L]  bits per chain entry (0 to 64; 0 when the field ends before this byte);
-//     name[3 + L] to name[63]: the chain bytes.
+//     name[2 + L]  bits per chain entry (0 to 64; 0 when the field ends before this byte), plus
+//                  FSSPEC_CHAIN_STAMPED when the chain starts with the folder's stamp;
+//     stamped:     name[3 + L] to name[6 + L]: the low 32 bits of the folder's folded stamp, and
+//                  name[7 + L] to name[63]: the chain bytes;
+//     otherwise:   name[3 + L] to name[63]: the chain bytes.
 //   A spec with a chain (levels from 1) is read by its chain, whatever parID is; the folder at
-//   its end must also match parID. A spec of a folder other than the root without a chain (a
-//   name of 63 bytes) is found only by a process that knows the folder (made or followed a
-//   record for it). The named file need not exist. The format is unchanged and has no mount
-//   mark; a covered mount names nothing here either.
+//   its end must also match parID and the stamp. One without a stamp (as earlier versions and
+//   file systems without stamps write it) names nothing where two folders on the chain's way
+//   match it. The platform library writes a stamped chain wherever the folder has a stamp and the
+//   name leaves the 6 bytes it takes at least (names of up to 57 bytes). A spec of a folder other
+//   than the root without a chain (a longer name) holds the folder's number alone: only the
+//   process that made it can tell that folder from one that took the number later, so only that
+//   process reads it, while the folder is there; elsewhere it names nothing. Where even that
+//   cannot be (no stamp, a folder deeper than 255 levels, or a folder whose number's low 32 bits
+//   are 1 or 2, which would read as the mount or its root folder) no spec is made (bdNamErr).
+//   The named file need not exist. The spec has no mount mark of its own beyond the stamp's fold;
+//   a covered mount names nothing here either.
 //
 // FSRef: the FSRefContents record below.
 #pragma pack(push, 2)
@@ -143,17 +168,19 @@ typedef struct FSRef {
 #define FSREF_MARK_BYTES 8
 
 // What an FSRef holds on this platform. The item is found by the chain and then checked by its
-// device and full inode, so a file that is gone or a reference that is made up names nothing.
+// device, full inode and stamp, so a file that is gone or a reference that is made up names
+// nothing.
 //
 // Mount mark. Mount IDs and device numbers are used again once a file system is unmounted, so a
 // record names its mount's instance too: with FSREF_KIND_MOUNT_MARKED in `kind`, chain bytes 43
 // to 50 hold a nonzero 64-bit mark of the file system the mount showed when the record was made
 // (FNV-1a 64 over the mount root's statfs f_fsid, then, where statx reports it, its STATX_BTIME
-// birth time as int64 seconds and uint32 nanoseconds). A marked record whose mount now has
-// another mark, or is covered, names nothing. The platform library writes marked records where
-// the mount has a mark; a record without the flag (as earlier versions and other hosts write it)
-// is read as before, without that check. Readers that predate the flag do not read marked
-// records.
+// birth time as int64 seconds and uint32 nanoseconds). With FSREF_KIND_ITEM_STAMPED as well, those
+// bytes hold the mark folded with the item's stamp (above), and the item found must have both. A
+// marked record whose mount now has another mark, or is covered, names nothing. The platform
+// library writes marked records where the mount has a mark, stamped where the item has a stamp;
+// a record without the flags (as earlier versions and other hosts write it) is read as before,
+// without those checks. Readers that predate a flag do not read records that carry it.
 typedef struct FSRefContents {
   uint32_t magic;        // FSREF_MAGIC
   uint32_t mountID;      // mountinfo mount ID of the mount that holds the item

@@ -1,5 +1,7 @@
 #include "platform/file_catalog.h"
 
+#include <pthread.h>
+
 #include <list>
 #include <mutex>
 #include <unordered_map>
@@ -48,6 +50,9 @@ bool Matches(const CatalogItem &item, const RecordedItem &wanted) {
 
 class Catalog {
  public:
+  void Hold() { mutex_.lock(); }
+  void Release() { mutex_.unlock(); }
+
   void Remember(const CatalogItem &item) {
     const std::lock_guard<std::mutex> lock(mutex_);
     const ItemKey key{item.device, item.inode};
@@ -158,6 +163,23 @@ Catalog &TheCatalog() {
   static Catalog catalog;
   return catalog;
 }
+
+// A threaded host may fork while another thread is in here: the locks are taken around the
+// fork, in the order the library takes them (the catalog, then the mount table), so the child
+// finds them free and what they guard whole. Set up as the library loads, before a host forks.
+void BeforeFork() {
+  TheCatalog().Hold();
+  HoldMountTable();
+}
+void AfterForkInParent() {
+  ReleaseMountTable(false);
+  TheCatalog().Release();
+}
+void AfterForkInChild() {
+  ReleaseMountTable(true);
+  TheCatalog().Release();
+}
+[[maybe_unused]] const int kForkHandlers = pthread_atfork(&BeforeFork, &AfterForkInParent, &AfterForkInChild);
 
 }  // namespace
 

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
@@ -118,8 +117,6 @@ std::optional<uint64_t> MarkOf(const Mount &mount) {
 // The table as last read, and the marks worked out since; both dropped when the table changes.
 class MountTable {
  public:
-  MountTable() { pthread_atfork(nullptr, nullptr, &ForgetInChild); }
-
   std::optional<Mount> ByID(uint32_t id) {
     const std::lock_guard<std::mutex> lock(mutex_);
     Refresh();
@@ -159,6 +156,16 @@ class MountTable {
     return mark;
   }
 
+  void Hold() { mutex_.lock(); }
+
+  void Release(bool inChild) {
+    if (inChild && fd_ >= 0) {
+      close(fd_);
+      fd_ = -1;
+    }
+    mutex_.unlock();
+  }
+
   size_t Reads() {
     const std::lock_guard<std::mutex> lock(mutex_);
     return reads_;
@@ -178,9 +185,6 @@ class MountTable {
     Read();
   }
 
-  // A child process may take mounts of its own (unshare), which the parent's open table does
-  // not show: it opens its own at its first call. It runs alone here, so the lock is free.
-  static void ForgetInChild();
 
   void Read() {
     ++reads_;
@@ -209,14 +213,6 @@ MountTable &Table() {
   return table;
 }
 
-void MountTable::ForgetInChild() {
-  MountTable &table = Table();
-  if (table.fd_ >= 0) {
-    close(table.fd_);
-    table.fd_ = -1;
-  }
-}
-
 }  // namespace
 
 std::optional<Mount> MountByID(uint32_t id) { return Table().ByID(id); }
@@ -224,6 +220,10 @@ std::optional<Mount> MountByID(uint32_t id) { return Table().ByID(id); }
 std::optional<Mount> MountHolding(const std::string &path) { return Table().Holding(path); }
 
 std::optional<uint64_t> MountMark(uint32_t id) { return Table().Mark(id); }
+
+void HoldMountTable() { Table().Hold(); }
+
+void ReleaseMountTable(bool inChild) { Table().Release(inChild); }
 
 size_t MountTableReads() { return Table().Reads(); }
 

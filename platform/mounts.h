@@ -26,6 +26,11 @@ std::optional<Mount> MountHolding(const std::string &path);
 // lead to the mount itself (it is gone, or another mount covers it).
 std::optional<uint64_t> MountMark(uint32_t id);
 
+// Held across a fork by the platform library's fork handlers, so that neither side sees the table
+// half-changed. The child opens its own table at its first call: it may unshare its mounts.
+void HoldMountTable();
+void ReleaseMountTable(bool inChild);
+
 // How often this process has read the mount table, for the tests that bound it.
 size_t MountTableReads();
 

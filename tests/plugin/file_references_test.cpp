@@ -3,15 +3,20 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
+#include <iostream>
 #include <span>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -303,6 +308,238 @@ TEST(FileReferences, HostFunctionsMakeAndReadRecordsWithClassicCodes) {
   EXPECT_EQ(FSRefMakePath(nullptr, path.data(), 10), -50);
   ASSERT_EQ(unlink(file.c_str()), 0);
   EXPECT_EQ(FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size())), -43);
+}
+
+
+// A threaded host that forks: its children use the library at once, whatever the other threads
+// were doing in it at the fork. A child that hangs is ended by its alarm.
+TEST(FileReferences, ChildrenOfAThreadedHostFindTheLibraryFree) {
+  ScratchFolder scratch;
+  const std::string folder = ScratchFolder::MakeNested(scratch.path(), 3);
+  std::vector<std::string> files;
+  for (int i = 0; i < 64; ++i) {
+    files.push_back(folder + "/file " + std::to_string(i));
+    std::ofstream(files.back()) << i;
+  }
+  std::atomic<bool> stop = false;
+  std::vector<std::thread> workers;
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([&, t] {
+      std::vector<char> path(4096);
+      for (size_t i = t; !stop; ++i) {
+        FSRef ref{};
+        FSSpec spec{};
+        const std::string &file = files[i % files.size()];
+        FSPathMakeRef(file.c_str(), &ref, nullptr);
+        FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size()));
+        FSPathMakeFSSpec(file.c_str(), &spec);
+        FSSpecMakePath(&spec, path.data(), static_cast<uint32_t>(path.size()));
+      }
+    });
+  }
+  int hung = 0;
+  int failed = 0;
+  for (int i = 0; i < 200 && hung < 3; ++i) {
+    const pid_t child = fork();
+    if (child == 0) {
+      alarm(2);
+      FSRef ref{};
+      std::vector<char> path(4096);
+      const bool found = FSPathMakeRef(files[i % files.size()].c_str(), &ref, nullptr) == 0 &&
+                         FSRefMakePath(&ref, path.data(), static_cast<uint32_t>(path.size())) == 0;
+      _exit(found ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    hung += WIFSIGNALED(status) ? 1 : 0;
+    failed += WIFEXITED(status) && WEXITSTATUS(status) != 0 ? 1 : 0;
+  }
+  stop = true;
+  for (std::thread &worker : workers) worker.join();
+  EXPECT_EQ(hung, 0) << "children that hung or crashed, of 200";
+  EXPECT_EQ(failed, 0) << "children that did not find their file, of 200";
+}
+
+// Where file systems give numbers again. Each case runs with mounts of its own and reports what
+// went wrong ("" for nothing, "skip: why" where its file system cannot be had).
+struct NumbersGivenAgain {
+  const char *what;
+  std::string (*run)(const std::string &scratch);
+};
+
+std::string Inode(const std::string &path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 ? std::to_string(info.st_ino) : "none";
+}
+
+// A new file in `folder`, made until one takes `inode` (ext4 hands a freed one out at once).
+std::string NewFileWithInode(const std::string &folder, const std::string &inode) {
+  for (int i = 0; i < 16; ++i) {
+    const std::string file = folder + "/b" + std::to_string(i) + ".txt";
+    std::ofstream(file) << "new " << i;
+    if (Inode(file) == inode) return file;
+  }
+  return "";
+}
+
+std::string Expect(const std::string &what, const std::string &got, const std::string &wanted) {
+  return got == wanted ? "" : what + " gave " + got + ", not " + wanted + "; ";
+}
+
+std::string RefAndSpecOfGoneFiles(const std::string &scratch) {
+  const std::string root = scratch + "/ext4";
+  if (std::string why = fake::MountExt4Image(scratch + "/ext4.img", root); !why.empty()) return "skip: " + why;
+  std::string failed;
+  const std::string docs = root + "/docs";
+  mkdir(docs.c_str(), 0755);
+  // A deleted file, and a file saved the safe way (a new file renamed over it).
+  const std::string deleted = docs + "/a.txt";
+  const std::string saved = docs + "/report.txt";
+  std::ofstream(deleted) << "a";
+  std::ofstream(saved) << "report";
+  FSRef deletedHere{};
+  FSRef savedHere{};
+  FSPathMakeRef(deleted.c_str(), &deletedHere, nullptr);
+  FSPathMakeRef(saved.c_str(), &savedHere, nullptr);
+  const std::optional<std::string> deletedElsewhere = RefMadeElsewhere(deleted);
+  const std::optional<std::string> savedElsewhere = RefMadeElsewhere(saved);
+  // A folder removed, with a spec of a file in it.
+  const std::string gone = root + "/gone";
+  mkdir(gone.c_str(), 0755);
+  std::ofstream(gone + "/x.txt") << "x";
+  FSSpec goneHere{};
+  FSPathMakeFSSpec((gone + "/x.txt").c_str(), &goneHere);
+  const std::optional<std::string> goneElsewhere = SpecMadeElsewhere(gone + "/x.txt");
+  if (!deletedElsewhere || !savedElsewhere || !goneElsewhere) return "records not made elsewhere; ";
+
+  const std::string deletedInode = Inode(deleted);
+  unlink(deleted.c_str());
+  const std::string next = NewFileWithInode(docs, deletedInode);
+  const std::string savedInode = Inode(saved);
+  std::ofstream(docs + "/report.txt.new") << "report, edited";
+  rename((docs + "/report.txt.new").c_str(), saved.c_str());
+  std::ofstream(docs + "/salary0.txt") << "salary";
+  const std::string goneInode = Inode(gone);
+  unlink((gone + "/x.txt").c_str());
+  rmdir(gone.c_str());
+  const std::string other = root + "/other";
+  mkdir(other.c_str(), 0755);
+  std::ofstream(other + "/x.txt") << "x";
+  if (next.empty() || Inode(docs + "/salary0.txt") != savedInode || Inode(other) != goneInode) {
+    return "skip: ext4 did not give the numbers again";
+  }
+  FSRef knownHere{};
+  FSPathMakeRef(other.c_str(), &knownHere, nullptr);  // this process knows the folder that took the number
+  failed += Expect("a deleted file's FSRef made here", PathOf(deletedHere), "(none)");
+  failed += Expect("a deleted file's FSRef made elsewhere", PathOf(FromBytes<FSRef>(*deletedElsewhere)), "(none)");
+  failed += Expect("a safe-saved file's FSRef made here", PathOf(savedHere), "(none)");
+  failed += Expect("a safe-saved file's FSRef made elsewhere", PathOf(FromBytes<FSRef>(*savedElsewhere)), "(none)");
+  failed += Expect("a removed folder's FSSpec made here", PathOf(goneHere), "(none)");
+  failed += Expect("a removed folder's FSSpec made elsewhere", PathOf(FromBytes<FSSpec>(*goneElsewhere)), "(none)");
+  return failed;
+}
+
+// A snapshot repeats every number of its subvolume on the same mount, and the parent folder lists a
+// subvolume by its own number, not by its root folder's inode.
+std::string RecordsInSnapshots(const std::string &scratch) {
+  const std::string root = scratch + "/btrfs";
+  if (std::string why = fake::MountBtrfsImage(scratch + "/btrfs.img", root); !why.empty()) return "skip: " + why;
+  if (std::string why = fake::MakeBtrfsSubvolume(root + "/orig"); !why.empty()) return "skip: " + why;
+  mkdir((root + "/orig/docs").c_str(), 0755);
+  std::ofstream(root + "/orig/docs/report.txt") << "original";
+  mkdir((root + "/topdocs").c_str(), 0755);
+  std::ofstream(root + "/topdocs/report.txt") << "top";
+  if (std::string why = fake::MakeBtrfsSnapshot(root + "/orig", root + "/copy"); !why.empty()) return "skip: " + why;
+  if (std::string why = fake::MakeBtrfsSubvolume(root + "/copy/nested"); !why.empty()) return "skip: " + why;
+  std::ofstream(root + "/copy/nested/inner.txt") << "inner";
+  const std::string copy = root + "/copy/docs/report.txt";
+  const std::optional<std::string> specElsewhere = SpecMadeElsewhere(copy);
+  const std::optional<std::string> refElsewhere = RefMadeElsewhere(copy);
+  const std::optional<std::string> innerElsewhere = RefMadeElsewhere(root + "/copy/nested/inner.txt");
+  if (!specElsewhere || !refElsewhere || !innerElsewhere) return "records not made elsewhere; ";
+  std::string failed;
+  failed += Expect("an FSSpec in a snapshot made elsewhere", PathOf(FromBytes<FSSpec>(*specElsewhere)), copy);
+  failed += Expect("an FSRef in a snapshot made elsewhere", PathOf(FromBytes<FSRef>(*refElsewhere)), copy);
+  failed += Expect("an FSRef in a nested subvolume made elsewhere", PathOf(FromBytes<FSRef>(*innerElsewhere)),
+                   root + "/copy/nested/inner.txt");
+  // Now that this process knows folders with the same low bits, the spec still names its own.
+  for (const std::string &known : {root + "/orig/docs/report.txt", root + "/topdocs/report.txt"}) {
+    FSSpec spec{};
+    FSPathMakeFSSpec(known.c_str(), &spec);
+  }
+  failed += Expect("an FSSpec in a snapshot, beside known twins", PathOf(FromBytes<FSSpec>(*specElsewhere)), copy);
+  return failed;
+}
+
+// A fresh tmpfs gives its first folder inode 2, the number an FSSpec gives the mount's root folder.
+std::string FolderNumberedAsTheRoot(const std::string &scratch) {
+  const std::string root = scratch + "/tmpfs";
+  if (!fake::MountTmpfs(root)) return "skip: no tmpfs";
+  const std::string first = root + "/first";
+  mkdir(first.c_str(), 0755);
+  if (Inode(first) != "2") return "skip: the first folder is not inode 2 here";
+  const std::string name(63, 'n');
+  std::ofstream(first + "/" + name) << "in the folder";
+  std::ofstream(root + "/" + name) << "in the root folder";
+  for (const std::string &file : {first + "/" + name, first + "/" + name.substr(0, 40)}) {
+    std::ofstream(file) << "x";
+    FSSpec spec{};
+    const int16_t made = FSPathMakeFSSpec(file.c_str(), &spec);
+    const std::optional<std::string> elsewhere = SpecMadeElsewhere(file);
+    if (made != 0) {
+      if (made != -37 || elsewhere) return "a spec that cannot be made says so, everywhere; ";
+      continue;
+    }
+    if (!elsewhere) return "a spec made here is made elsewhere too; ";
+    const std::string here = PathOf(spec);
+    const std::string there = PathOf(FromBytes<FSSpec>(*elsewhere));
+    if ((here != file && here != "(none)") || (there != file && there != "(none)")) {
+      return "a spec of " + file + " gave " + here + " and " + there + "; ";
+    }
+  }
+  return "";
+}
+
+// Containers bind files over others, as /etc/hosts.
+std::string FileBoundOverAnother(const std::string &scratch) {
+  const std::string source = scratch + "/hosts.source";
+  const std::string bound = ScratchFolder::MakeNested(scratch + "/etc", 1) + "/hosts";
+  std::ofstream(source) << "127.0.0.1 localhost";
+  std::ofstream(bound) << "covered";
+  if (mount(source.c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) return "skip: no bind mount";
+  std::string failed;
+  FSRef ref{};
+  FSSpec spec{};
+  if (FSPathMakeRef(bound.c_str(), &ref, nullptr) != 0 || FSPathMakeFSSpec(bound.c_str(), &spec) != 0) {
+    return "no records of a bound file; ";
+  }
+  failed += Expect("an FSRef of a bound file made here", PathOf(ref), bound);
+  failed += Expect("an FSSpec of a bound file made here", PathOf(spec), bound);
+  const std::optional<std::string> refElsewhere = RefMadeElsewhere(bound);
+  const std::optional<std::string> specElsewhere = SpecMadeElsewhere(bound);
+  if (!refElsewhere || !specElsewhere) return failed + "records not made elsewhere; ";
+  failed += Expect("an FSRef of a bound file made elsewhere", PathOf(FromBytes<FSRef>(*refElsewhere)), bound);
+  failed += Expect("an FSSpec of a bound file made elsewhere", PathOf(FromBytes<FSSpec>(*specElsewhere)), bound);
+  return failed;
+}
+
+TEST(FileReferences, RecordsNameTheirOwnFileWhereNumbersAreGivenAgain) {
+  const NumbersGivenAgain cases[] = {
+      {"ext4 gives a freed inode to the next file or folder", RefAndSpecOfGoneFiles},
+      {"btrfs snapshots repeat numbers and list subvolumes by their own", RecordsInSnapshots},
+      {"a tmpfs numbers its first folder as the root folder", FolderNumberedAsTheRoot},
+      {"a file bound over another is a mount point", FileBoundOverAnother},
+  };
+  for (const NumbersGivenAgain &each : cases) {
+    ScratchFolder scratch;
+    const std::optional<std::string> failed = fake::InOwnMountNamespace([&] { return each.run(scratch.path()); });
+    if (!failed) GTEST_SKIP() << "cannot mount here: needs root (unshare(CLONE_NEWNS))";
+    if (failed->rfind("skip: ", 0) == 0) {
+      std::cout << "[ SKIPPED  ] " << each.what << ": " << failed->substr(6) << "\n";
+      continue;
+    }
+    EXPECT_EQ(*failed, "") << each.what;
+  }
 }
 
 }  // namespace
