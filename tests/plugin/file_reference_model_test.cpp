@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -139,6 +140,9 @@ struct Tally {
   // FSRef resolutions of files that are still there (only moved or renamed), and how many found them.
   int livingFiles[2] = {0, 0};  // [in the making process, in another]
   int livingFound[2] = {0, 0};
+  // The same for files below a subvolume or snapshot other than the mount's root.
+  int nestedFiles[2] = {0, 0};
+  int nestedFound[2] = {0, 0};
 };
 
 constexpr int kShownWrongAnswers = 3;
@@ -189,6 +193,9 @@ class World {
       if (i % 3 == 0) MakeFolder(into); else MakeFile(into);
     }
     root_ = kept;
+    for (Node &item : nodes_) {
+      for (std::string &line : item.history) line = Shortened(line, folder) + " in the lower layer";
+    }
   }
 
   void Run(int steps) {
@@ -220,7 +227,8 @@ class World {
   std::string Report() const {
     std::ostringstream out;
     out << tally_.resolutions << ' ' << tally_.wrong << ' ' << tally_.livingFiles[0] << ' ' << tally_.livingFound[0]
-        << ' ' << tally_.livingFiles[1] << ' ' << tally_.livingFound[1] << ' ' << tally_.recordsMade << ' '
+        << ' ' << tally_.livingFiles[1] << ' ' << tally_.livingFound[1] << ' ' << tally_.nestedFiles[0] << ' '
+        << tally_.nestedFound[0] << ' ' << tally_.nestedFiles[1] << ' ' << tally_.nestedFound[1] << ' ' << tally_.recordsMade << ' '
         << tally_.recordsRefused << ' ' << tally_.unexpectedFailures << ' ' << tally_.sameNumberInPlace << '\n'
         << Shortened(report_.str(), root_);
     for (const auto &[kind, count] : kinds_) out << "  " << count << " x " << kind << '\n';
@@ -396,6 +404,13 @@ class World {
     if (node >= 0) MoveTo(node, nodes_[node].parent, NameIn(nodes_[node].parent));
   }
 
+  bool InNestedSubvolume(int node) const {
+    for (int at = nodes_[node].parent; at > 0; at = nodes_[at].parent) {
+      if (nodes_[at].subvolume) return true;
+    }
+    return false;
+  }
+
   bool Inside(int folder, int node) const {
     for (int at = folder; at > 0; at = nodes_[at].parent) {
       if (at == node) return true;
@@ -559,6 +574,24 @@ class World {
                    : "nothing the model knows";
   }
 
+  // Device and inode, for whoever looks into a wrong answer.
+  static std::string Numbers(const std::string &path) {
+    struct statx info {};
+    const std::string folder = path.substr(0, path.rfind('/'));
+    std::string numbers;
+    for (const std::string &item : {path, folder}) {
+      numbers += item == path ? "item " : ", its folder ";
+      if (statx(AT_FDCWD, item.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO, &info) != 0) {
+        numbers += "missing";
+      } else {
+        char inode[40];
+        std::snprintf(inode, sizeof inode, " inode 0x%llx", static_cast<unsigned long long>(info.stx_ino));
+        numbers += std::to_string(info.stx_dev_major) + ":" + std::to_string(info.stx_dev_minor) + inode;
+      }
+    }
+    return numbers;
+  }
+
   bool HoldsTag(const std::string &path, int node) const {
     char buffer[128];
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
@@ -566,6 +599,11 @@ class World {
     const ssize_t got = read(fd, buffer, sizeof buffer);
     close(fd);
     return got > 0 && std::string(buffer, static_cast<size_t>(got)) == Tag(node);
+  }
+
+  std::string Expected(const Record &record) const {
+    const int subject = record.isRef ? record.node : record.folder;
+    return nodes_[subject].alive ? " (" + Numbers(record.isRef ? PathOf(subject) : PathOf(subject) + "/" + record.name) + ")" : "";
   }
 
   void Resolve() {
@@ -589,6 +627,10 @@ class World {
       if (!item.folder && item.alive) {
         ++tally_.livingFiles[byMaker ? 0 : 1];
         tally_.livingFound[byMaker ? 0 : 1] += right && path ? 1 : 0;
+        if (InNestedSubvolume(record.node)) {
+          ++tally_.nestedFiles[byMaker ? 0 : 1];
+          tally_.nestedFound[byMaker ? 0 : 1] += right && path ? 1 : 0;
+        }
       }
       kind = std::string("FSRef of a ") + (item.alive ? "living " : item.replaced ? "replaced " : "deleted ") +
              (item.folder ? "folder" : "file");
@@ -608,11 +650,11 @@ class World {
     ++tally_.wrong;
     ++kinds_[kind + (byMaker ? ", resolved by its maker" : ", resolved by another process")];
     if (tally_.wrong > kShownWrongAnswers) return;
-    report_ << "step " << step_ << ": " << kind << " gave " << *path << ", which is " << WhatIsAt(*path)
+    report_ << "step " << step_ << ": " << kind << " gave " << *path << ", which is " << WhatIsAt(*path) << " (" << Numbers(*path) << ")"
             << "; expected " << (record.isRef ? (nodes_[record.node].alive ? PathOf(record.node) : "nothing")
                                  : nodes_[record.folder].alive ? PathOf(record.folder) + "/" + record.name
                                                                : "nothing")
-            << '\n';
+            << Expected(record) << '\n';
     for (const std::string &line : record.history) report_ << "    " << line << '\n';
     const int subject = record.isRef ? record.node : record.folder;
     report_ << "    " << Describe(subject) << ":\n";
@@ -696,7 +738,8 @@ TEST_P(FileReferenceModel, RecordsNameTheirOwnItemOrNothing) {
     std::istringstream lines(*report);
     Tally tally;
     lines >> tally.resolutions >> tally.wrong >> tally.livingFiles[0] >> tally.livingFound[0] >> tally.livingFiles[1] >>
-        tally.livingFound[1] >> tally.recordsMade >> tally.recordsRefused >> tally.unexpectedFailures >>
+        tally.livingFound[1] >> tally.nestedFiles[0] >> tally.nestedFound[0] >> tally.nestedFiles[1] >>
+        tally.nestedFound[1] >> tally.recordsMade >> tally.recordsRefused >> tally.unexpectedFailures >>
         tally.sameNumberInPlace;
     ASSERT_TRUE(lines) << "the work did not finish: " << *report;
     const std::string details = report->substr(report->find('\n') + 1);
@@ -711,13 +754,21 @@ TEST_P(FileReferenceModel, RecordsNameTheirOwnItemOrNothing) {
     for (int side : {0, 1}) {
       total.livingFiles[side] += tally.livingFiles[side];
       total.livingFound[side] += tally.livingFound[side];
+      total.nestedFiles[side] += tally.nestedFiles[side];
+      total.nestedFound[side] += tally.nestedFound[side];
     }
   }
   const auto share = [](int found, int of) { return of == 0 ? std::string("-") : std::to_string(100 * found / of) + "%"; };
   const std::string found = share(total.livingFound[0] + total.livingFound[1], total.livingFiles[0] + total.livingFiles[1]);
   std::cout << fileSystem.name << ": FSRefs of files only moved or renamed found " << found << " (by their maker "
             << share(total.livingFound[0], total.livingFiles[0]) << ", by another process "
-            << share(total.livingFound[1], total.livingFiles[1]) << "); " << total.wrong << " wrong answers in "
+            << share(total.livingFound[1], total.livingFiles[1]) << ")";
+  if (fileSystem.btrfs) {
+    std::cout << ", of those below subvolumes and snapshots by their maker "
+              << share(total.nestedFound[0], total.nestedFiles[0]) << ", by another process "
+              << share(total.nestedFound[1], total.nestedFiles[1]);
+  }
+  std::cout << "; " << total.wrong << " wrong answers in "
             << total.resolutions << " resolutions; " << total.recordsMade << " records made, "
             << total.recordsRefused << " refused; " << total.sameNumberInPlace
             << " FSSpecs of a deleted folder named the folder made in its place\n";
