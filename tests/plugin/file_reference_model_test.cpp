@@ -146,6 +146,9 @@ struct Tally {
 };
 
 constexpr int kShownWrongAnswers = 3;
+// Of each history shown, the last lines.
+constexpr size_t kShownHistory = 12;
+constexpr size_t kLongestFolderPath = 3000;
 // What btrfs numbers a snapshot's stand-in for a nested subvolume.
 constexpr ino_t kStandInInode = 2;
 
@@ -262,11 +265,11 @@ class World {
     return found;
   }
 
-  // One that items can be made in and moved to.
+  // One that items can be made in and moved to, with room for their paths.
   int RandomFolder() {
     std::vector<int> folders;
     for (int folder : Living(true, true)) {
-      if (!nodes_[folder].standIn) folders.push_back(folder);
+      if (!nodes_[folder].standIn && PathOf(folder).size() < kLongestFolderPath) folders.push_back(folder);
     }
     return folders[Pick(folders.size())];
   }
@@ -357,11 +360,13 @@ class World {
   }
 
   void DeleteFolder() {
+    std::vector<int> items(nodes_.size());
+    for (const Node &item : nodes_) {
+      if (item.alive && item.parent >= 0) ++items[item.parent];
+    }
     std::vector<int> empty;
     for (int folder : Living(true)) {
-      bool hasItems = false;
-      for (const Node &item : nodes_) hasItems = hasItems || (item.alive && item.parent == folder);
-      if (!hasItems) empty.push_back(folder);
+      if (items[folder] == 0) empty.push_back(folder);
     }
     if (empty.empty()) return;
     const int node = empty[Pick(empty.size())];
@@ -601,6 +606,12 @@ class World {
     return got > 0 && std::string(buffer, static_cast<size_t>(got)) == Tag(node);
   }
 
+  void ShowHistory(const std::vector<std::string> &history, const char *indent) {
+    const size_t from = history.size() > kShownHistory ? history.size() - kShownHistory : 0;
+    if (from > 0) report_ << indent << "(" << from << " earlier steps)\n";
+    for (size_t line = from; line < history.size(); ++line) report_ << indent << history[line] << '\n';
+  }
+
   std::string Expected(const Record &record) const {
     const int subject = record.isRef ? record.node : record.folder;
     return nodes_[subject].alive ? " (" + Numbers(record.isRef ? PathOf(subject) : PathOf(subject) + "/" + record.name) + ")" : "";
@@ -655,10 +666,10 @@ class World {
                                  : nodes_[record.folder].alive ? PathOf(record.folder) + "/" + record.name
                                                                : "nothing")
             << Expected(record) << '\n';
-    for (const std::string &line : record.history) report_ << "    " << line << '\n';
+    ShowHistory(record.history, "    ");
     const int subject = record.isRef ? record.node : record.folder;
     report_ << "    " << Describe(subject) << ":\n";
-    for (const std::string &line : nodes_[subject].history) report_ << "      " << line << '\n';
+    ShowHistory(nodes_[subject].history, "      ");
   }
 
   std::string root_;
