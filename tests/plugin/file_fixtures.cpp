@@ -173,21 +173,29 @@ std::optional<std::string> BytesFromOtherProcess(const std::function<std::option
   if (pipe(ends) != 0) {
     return std::nullopt;
   }
-  const int status = InOtherProcess([&] {
+  const pid_t child = fork();
+  if (child == 0) {
     close(ends[0]);
     const std::optional<std::string> bytes = make();
-    const bool written = bytes && write(ends[1], bytes->data(), bytes->size()) == static_cast<ssize_t>(bytes->size());
-    close(ends[1]);
-    return written ? 0 : 1;
-  });
+    bool written = bytes.has_value();
+    for (size_t at = 0; written && at < bytes->size();) {
+      const ssize_t put = write(ends[1], bytes->data() + at, bytes->size() - at);
+      written = put > 0;
+      at += written ? static_cast<size_t>(put) : 0;
+    }
+    _exit(written ? 0 : 1);
+  }
   close(ends[1]);
+  // Read before waiting: more than a pipe holds would keep the child from ending.
   std::string bytes;
-  char buffer[256];
-  for (ssize_t got; (got = read(ends[0], buffer, sizeof buffer)) > 0;) {
+  char buffer[4096];
+  for (ssize_t got; child > 0 && (got = read(ends[0], buffer, sizeof buffer)) > 0;) {
     bytes.append(buffer, static_cast<size_t>(got));
   }
   close(ends[0]);
-  return status == 0 ? std::optional<std::string>(bytes) : std::nullopt;
+  int status = 0;
+  const bool exited = child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status);
+  return exited && WEXITSTATUS(status) == 0 ? std::optional<std::string>(bytes) : std::nullopt;
 }
 
 std::optional<std::string> InOwnMountNamespace(const std::function<std::string()> &work) {
