@@ -19,8 +19,12 @@
 #include <cstddef>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/plugin/file_fixtures.h"
 #include "tests/runtime/fifo_watch.h"
@@ -88,6 +92,21 @@ bool RefuseModeChanges() {
          ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 #endif
 }
+
+// Sets or unsets one environment variable for one test.
+class EnvironmentFor {
+ public:
+  EnvironmentFor(const char *name, const char *value) : name_(name) {
+    const char *old = getenv(name);
+    if (old) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~EnvironmentFor() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char *name_;
+  std::optional<std::string> old_;
+};
 
 mode_t PermissionBits(const fs::path &p) {
   struct stat info {};
@@ -299,6 +318,32 @@ TEST_F(FilesTest, ReplacementWritesThroughLinksAndKeepsPermissionBits) {
   fs::create_symlink("loop", dir_ / "loop");
   EXPECT_FALSE(Save(dir_ / "loop", "x"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "loop"));
+}
+
+// The desktop's base-directory rules ask for a configuration folder only its user may read: one
+// that another user could read would also let them take its lock.
+TEST_F(FilesTest, APreferencesFolderTovraMakesIsPrivate) {
+  UmaskFor mask(022);
+  fs::create_directories(dir_ / "home");
+  fs::permissions(dir_ / "home", fs::perms(0755));
+  const struct {
+    const char *xdg;  // below dir_
+    std::vector<std::pair<const char *, mode_t>> modes;
+  } cases[] = {
+      {"home/made/made too", {{"home", 0755}, {"home/made", 0700}, {"home/made/made too", 0700}}},
+      {nullptr, {{"home", 0755}, {"home/.config", 0700}}},
+      {"home", {{"home", 0755}}},
+  };
+  EnvironmentFor home("HOME", (dir_ / "home").c_str());
+  for (const auto &c : cases) {
+    std::string xdg = c.xdg ? (dir_ / c.xdg).string() : "";
+    EnvironmentFor config("XDG_CONFIG_HOME", c.xdg ? xdg.c_str() : nullptr);
+    ASSERT_TRUE(rt::SpecialFolder::Preferences());
+    for (const auto &[folder, mode] : c.modes) {
+      EXPECT_TRUE(fs::is_directory(dir_ / folder)) << folder;
+      EXPECT_EQ(PermissionBits(dir_ / folder), mode) << folder;
+    }
+  }
 }
 
 TEST_F(FilesTest, PreferencesFolderFollowsXdgConfigHome) {
