@@ -65,11 +65,11 @@ mode_t CurrentUmask() {
   return mask;
 }
 
-// The file a save replaces, at the end of the chain of links, and its permission bits when it
-// exists already.
+// The file a save replaces, at the end of the chain of links, and what it is when it exists
+// already.
 struct ReplaceableFile {
   fs::path path;
-  std::optional<mode_t> mode;
+  std::optional<struct stat> existing;
 };
 
 // Nothing when the end of the links is a device, FIFO, socket or folder (not ours to replace) or
@@ -80,7 +80,7 @@ std::optional<ReplaceableFile> FindReplaceableFile(const fs::path &path) {
   struct stat info {};
   if (::lstat(target->c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) return std::nullopt;
-    return ReplaceableFile{*target, info.st_mode & 07777};
+    return ReplaceableFile{*target, info};
   }
   if (errno != ENOENT) return std::nullopt;
   return ReplaceableFile{*target, std::nullopt};
@@ -111,6 +111,13 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(n));
   }
   return true;
+}
+
+// Gives the written temporary file `fd` the old file's owner and group where this process may
+// set them: root may give the file back to its user; anybody else's save stays theirs, as before.
+// Before the mode, as a change of owner may clear set-id bits.
+void TakeOwnerOf(const struct stat &old, int fd) {
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
 }
 
 void RemoveTemporaryFilesBeside(const fs::path &file) {
@@ -148,9 +155,11 @@ bool ReplaceFile(const fs::path &path, std::string_view bytes) {
   int fd = CreateTemporaryBeside(target, temp);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes);
+  const std::optional<struct stat> &old = replaceable->existing;
+  if (ok && old) TakeOwnerOf(*old, fd);
   // The final mode only now, on the open file, before it takes the file's place. A file system
   // that keeps no permission bits refuses it; the save still counts, and the file stays private.
-  if (ok) (void)::fchmod(fd, replaceable->mode.value_or(0666 & ~CurrentUmask()));
+  if (ok) (void)::fchmod(fd, old ? old->st_mode & 07777 : 0666 & ~CurrentUmask());
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;

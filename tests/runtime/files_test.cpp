@@ -320,6 +320,43 @@ TEST_F(FilesTest, ReplacementWritesThroughLinksAndKeepsPermissionBits) {
   EXPECT_TRUE(fs::is_symlink(dir_ / "loop"));
 }
 
+// A save by root (`sudo -E` keeps the user's XDG_CONFIG_HOME) leaves the file its owner's, so
+// the user can still read it; the change of owner clears no set-id bit. A user who may not give
+// the file away saves it as their own.
+TEST_F(FilesTest, ASaveKeepsTheOwnerAndGroupWhereItMaySetThem) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can save a file that another user owns";
+  const struct {
+    mode_t mode;
+    uid_t uid;
+    gid_t gid;
+  } cases[] = {{0600, 65534, 65534}, {0640, 0, 65534}, {06755, 65534, 65534}};
+  fs::path p = dir_ / "p";
+  for (const auto &c : cases) {
+    std::ofstream(p) << "old";
+    ASSERT_EQ(::chown(p.c_str(), c.uid, c.gid), 0);
+    ASSERT_EQ(::chmod(p.c_str(), c.mode), 0);
+    ASSERT_TRUE(Save(p, "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(p.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, c.uid) << std::oct << c.mode;
+    EXPECT_EQ(info.st_gid, c.gid) << std::oct << c.mode;
+    EXPECT_EQ(info.st_mode & 07777, c.mode);
+    fs::remove(p);
+  }
+
+  fs::permissions(dir_, fs::perms(0777));
+  std::ofstream(p) << "root's";
+  int status = fake::InOtherProcess([&] {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 2;
+    return Save(p, "nobody's") ? 0 : 1;
+  });
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(Contents(p), "nobody's");
+  struct stat info {};
+  ASSERT_EQ(::stat(p.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+}
+
 // The desktop's base-directory rules ask for a configuration folder only its user may read: one
 // that another user could read would also let them take its lock.
 TEST_F(FilesTest, APreferencesFolderTovraMakesIsPrivate) {
