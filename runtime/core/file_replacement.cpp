@@ -1,5 +1,7 @@
 #include "runtime/core/file_replacement.h"
 
+#include <acl/libacl.h>
+#include <attr/libattr.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -113,11 +115,45 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Gives the written temporary file `fd` the old file's owner and group where this process may
-// set them: root may give the file back to its user; anybody else's save stays theirs, as before.
-// Before the mode, as a change of owner may clear set-id bits.
-void TakeOwnerOf(const struct stat &old, int fd) {
-  if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+// The old file, open to read what it carries besides its bytes; -1 when it cannot be opened or
+// is no longer the file that was looked at.
+int OpenOldFile(const fs::path &path, struct stat &info) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
+      opened.st_ino != info.st_ino) {
+    ::close(fd);
+    return -1;
+  }
+  info = opened;
+  return fd;
+}
+
+// The attributes a save carries over: not the ACL, which goes its own way, nor what
+// /etc/xattr.conf says to leave, nor the security modules' labels, which the system gives the new
+// file itself and which a user may not always set (IMA's hash), so that every save would fail.
+int IsCarriedOver(const char *name, struct error_context *context) {
+  return std::string_view(name).starts_with("security.") ? 0 : ::attr_copy_check_permissions(name, context);
+}
+
+// Gives the written temporary file `fd` what the old file carries besides its bytes, all before
+// it takes the old file's place. First the owner and group where this process may set them: root
+// may give the file back to its user; anybody else's save stays theirs, as before. Then the
+// extended attributes, as a change of owner drops some, and the ACL. False when an attribute or
+// the ACL is there but cannot be carried over; a file system that keeps none is no failure.
+bool TakeOverFrom(const fs::path &oldPath, int old, const struct stat &info, const std::string &path, int fd) {
+  if (::fchown(fd, info.st_uid, info.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+  if (::attr_copy_fd(oldPath.c_str(), old, path.c_str(), fd, IsCarriedOver, nullptr) != 0 && errno != ENOTSUP) {
+    return false;
+  }
+  // Even an ACL that says no more than the permission bits: it replaces whatever the folder's
+  // default ACL gave the new file.
+  acl_t acl = ::acl_get_fd(old);
+  if (!acl) return errno == ENOTSUP;
+  bool set = ::acl_set_fd(fd, acl) == 0 || errno == ENOTSUP;
+  ::acl_free(acl);
+  return set;
 }
 
 void RemoveTemporaryFilesBeside(const fs::path &file) {
@@ -151,14 +187,22 @@ bool ReplaceFile(const fs::path &path, std::string_view bytes) {
   const fs::path &target = replaceable->path;
   // Whatever an earlier, killed save left goes first, so at most this save's file can stay.
   RemoveTemporaryFilesBeside(target);
+  std::optional<struct stat> &old = replaceable->existing;
+  int oldFd = old ? OpenOldFile(target, *old) : -1;
+  if (old && oldFd < 0) return false;
   std::string temp;
   int fd = CreateTemporaryBeside(target, temp);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    if (oldFd >= 0) ::close(oldFd);
+    return false;
+  }
   bool ok = WriteAll(fd, bytes);
-  const std::optional<struct stat> &old = replaceable->existing;
-  if (ok && old) TakeOwnerOf(*old, fd);
-  // The final mode only now, on the open file, before it takes the file's place. A file system
-  // that keeps no permission bits refuses it; the save still counts, and the file stays private.
+  if (ok && old) ok = TakeOverFrom(target, oldFd, *old, temp, fd);
+  if (oldFd >= 0) ::close(oldFd);
+  // The final mode only now, on the open file, before it takes the file's place, and after the
+  // owner, whose change may clear set-id bits, and the ACL, which sets the bits its own way. A
+  // file system that keeps no permission bits refuses it; the save still counts, and the file
+  // stays private.
   if (ok) (void)::fchmod(fd, old ? old->st_mode & 07777 : 0666 & ~CurrentUmask());
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;

@@ -5,7 +5,9 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -14,6 +16,7 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -112,6 +115,46 @@ mode_t PermissionBits(const fs::path &p) {
   struct stat info {};
   ::stat(p.c_str(), &info);
   return info.st_mode & 07777;
+}
+
+// Runs a program with its arguments, no shell between; its exit status, or -1.
+int Run(std::vector<std::string> args) {
+  std::vector<char *> argv;
+  for (std::string &arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// The value of one extended attribute, "" when there is none.
+std::string Attribute(const fs::path &p, const char *name) {
+  char value[4096];
+  ssize_t n = ::getxattr(p.c_str(), name, value, sizeof value);
+  return n < 0 ? "" : std::string(value, static_cast<size_t>(n));
+}
+
+// Gives a file in `folder` an ACL entry that keeps one user out and an attribute of its own,
+// where the file system keeps them, and saves it; "" when the save worked and kept what was set.
+std::string SaveKeepsAclAndAttributes(const fs::path &folder) {
+  fs::path p = folder / "p";
+  std::ofstream(p) << "old";
+  ::chmod(p.c_str(), 0644);
+  bool attributes = ::setxattr(p.c_str(), "user.tovra-test", "kept", 4, 0) == 0;
+  bool acl = Run({"setfacl", "-m", "u:nobody:---", p.string()}) == 0;
+  std::string entries = Attribute(p, "system.posix_acl_access");
+  if (acl && entries.empty()) return "setfacl set no ACL";
+  auto out = rt::FolderItem(p).CreateBinaryFile("any");
+  if (!out) return "the file could not be created";
+  out->Write("new");
+  if (!out->Close()) return "the save failed";
+  std::string lost;
+  if (attributes && Attribute(p, "user.tovra-test") != "kept") lost += " the attribute";
+  if (acl && Attribute(p, "system.posix_acl_access") != entries) lost += " the ACL";
+  if (PermissionBits(p) != 0644) lost += " the permission bits";
+  return lost.empty() ? "" : "lost" + lost;
 }
 
 TEST_F(FilesTest, StreamsAreBigEndianAndRoundTrip) {
@@ -355,6 +398,22 @@ TEST_F(FilesTest, ASaveKeepsTheOwnerAndGroupWhereItMaySetThem) {
   struct stat info {};
   ASSERT_EQ(::stat(p.c_str(), &info), 0);
   EXPECT_EQ(info.st_uid, 65534u);
+}
+
+// An ACL entry that keeps one user out (on a file anybody else may read) and the file's own
+// attributes survive a save; on a file system that keeps neither the save works all the same.
+TEST_F(FilesTest, ASaveKeepsTheAclAndExtendedAttributes) {
+  EXPECT_EQ(SaveKeepsAclAndAttributes(dir_), "");
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can mount the file systems that keep less";
+  for (const char *type : {"tmpfs", "ramfs"}) {
+    std::optional<std::string> failed = fake::InOwnMountNamespace([&]() -> std::string {
+      fs::path mounted = dir_ / type;
+      fs::create_directory(mounted);
+      if (::mount("none", mounted.c_str(), type, 0, nullptr) != 0) return "not mounted";
+      return SaveKeepsAclAndAttributes(mounted);
+    });
+    EXPECT_EQ(failed.value_or("no mount namespace"), "") << type;
+  }
 }
 
 // The desktop's base-directory rules ask for a configuration folder only its user may read: one
