@@ -1,5 +1,7 @@
 #include "runtime/core/file_replacement.h"
 
+#include <acl/libacl.h>
+#include <attr/libattr.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -65,11 +67,11 @@ mode_t CurrentUmask() {
   return mask;
 }
 
-// The file a save replaces, at the end of the chain of links, and its permission bits when it
-// exists already.
+// The file a save replaces, at the end of the chain of links, and what it is when it exists
+// already.
 struct ReplaceableFile {
   fs::path path;
-  std::optional<mode_t> mode;
+  std::optional<struct stat> existing;
 };
 
 // Nothing when the end of the links is a device, FIFO, socket or folder (not ours to replace) or
@@ -80,7 +82,7 @@ std::optional<ReplaceableFile> FindReplaceableFile(const fs::path &path) {
   struct stat info {};
   if (::lstat(target->c_str(), &info) == 0) {
     if (!S_ISREG(info.st_mode)) return std::nullopt;
-    return ReplaceableFile{*target, info.st_mode & 07777};
+    return ReplaceableFile{*target, info};
   }
   if (errno != ENOENT) return std::nullopt;
   return ReplaceableFile{*target, std::nullopt};
@@ -111,6 +113,47 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(n));
   }
   return true;
+}
+
+// The old file, open to read what it carries besides its bytes; -1 when it cannot be opened or
+// is no longer the file that was looked at.
+int OpenOldFile(const fs::path &path, struct stat &info) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
+      opened.st_ino != info.st_ino) {
+    ::close(fd);
+    return -1;
+  }
+  info = opened;
+  return fd;
+}
+
+// The attributes a save carries over: not the ACL, which goes its own way, nor what
+// /etc/xattr.conf says to leave, nor the security modules' labels, which the system gives the new
+// file itself and which a user may not always set (IMA's hash), so that every save would fail.
+int IsCarriedOver(const char *name, struct error_context *context) {
+  return std::string_view(name).starts_with("security.") ? 0 : ::attr_copy_check_permissions(name, context);
+}
+
+// Gives the written temporary file `fd` what the old file carries besides its bytes, all before
+// it takes the old file's place. First the owner and group where this process may set them: root
+// may give the file back to its user; anybody else's save stays theirs, as before. Then the
+// extended attributes, as a change of owner drops some, and the ACL. False when an attribute or
+// the ACL is there but cannot be carried over; a file system that keeps none is no failure.
+bool TakeOverFrom(const fs::path &oldPath, int old, const struct stat &info, const std::string &path, int fd) {
+  if (::fchown(fd, info.st_uid, info.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
+  if (::attr_copy_fd(oldPath.c_str(), old, path.c_str(), fd, IsCarriedOver, nullptr) != 0 && errno != ENOTSUP) {
+    return false;
+  }
+  // Even an ACL that says no more than the permission bits: it replaces whatever the folder's
+  // default ACL gave the new file.
+  acl_t acl = ::acl_get_fd(old);
+  if (!acl) return errno == ENOTSUP;
+  bool set = ::acl_set_fd(fd, acl) == 0 || errno == ENOTSUP;
+  ::acl_free(acl);
+  return set;
 }
 
 void RemoveTemporaryFilesBeside(const fs::path &file) {
@@ -144,13 +187,23 @@ bool ReplaceFile(const fs::path &path, std::string_view bytes) {
   const fs::path &target = replaceable->path;
   // Whatever an earlier, killed save left goes first, so at most this save's file can stay.
   RemoveTemporaryFilesBeside(target);
+  std::optional<struct stat> &old = replaceable->existing;
+  int oldFd = old ? OpenOldFile(target, *old) : -1;
+  if (old && oldFd < 0) return false;
   std::string temp;
   int fd = CreateTemporaryBeside(target, temp);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    if (oldFd >= 0) ::close(oldFd);
+    return false;
+  }
   bool ok = WriteAll(fd, bytes);
-  // The final mode only now, on the open file, before it takes the file's place. A file system
-  // that keeps no permission bits refuses it; the save still counts, and the file stays private.
-  if (ok) (void)::fchmod(fd, replaceable->mode.value_or(0666 & ~CurrentUmask()));
+  if (ok && old) ok = TakeOverFrom(target, oldFd, *old, temp, fd);
+  if (oldFd >= 0) ::close(oldFd);
+  // The final mode only now, on the open file, before it takes the file's place, and after the
+  // owner, whose change may clear set-id bits, and the ACL, which sets the bits its own way. A
+  // file system that keeps no permission bits refuses it; the save still counts, and the file
+  // stays private.
+  if (ok) (void)::fchmod(fd, old ? old->st_mode & 07777 : 0666 & ~CurrentUmask());
   ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;

@@ -8,9 +8,10 @@ namespace rt {
 
 // Writes `bytes` to a temporary file beside the file `path` names (the file at the end of its
 // links, so a link stays a link), makes it durable and renames it over that file. The temporary
-// file is private until it is written; then it takes the old file's permission bits, or 0666 less
-// the umask for a new file. False, with the old file untouched, when any step fails or when what
-// the links end at is not a regular file.
+// file is private until it is written; then it takes the old file's owner and group (where the
+// process may set them), extended attributes, ACL and permission bits, or 0666 less the umask for
+// a new file. False, with the old file untouched, when any step fails, when the old file cannot
+// be read, or when what the links end at is not a regular file.
 bool ReplaceFile(const std::filesystem::path &path, std::string_view bytes);
 
 // Removes the temporary files that replacements of the file `path` names left when they were

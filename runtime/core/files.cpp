@@ -37,6 +37,16 @@ int OpenRegularFile(const fs::path &path, struct stat &info) {
   return fd;
 }
 
+// Makes the folder and whichever of its parents are missing, each one its user's alone as the
+// desktop's base-directory rules ask; a folder that is there already keeps its mode.
+void MakePrivateFolders(const fs::path &folder) {
+  std::error_code ec;
+  if (folder.empty() || fs::is_directory(folder, ec)) return;
+  fs::path parent = folder.parent_path();
+  if (parent != folder) MakePrivateFolders(parent);
+  ::mkdir(folder.c_str(), 0700);
+}
+
 }  // namespace
 
 std::shared_ptr<BinaryStream> BinaryStream::ForReadingFile(const fs::path &path) {
@@ -228,8 +238,7 @@ std::shared_ptr<FolderItem> Preferences() {
     if (!home || !*home) return nullptr;
     folder = fs::path(home) / ".config";
   }
-  std::error_code ec;
-  fs::create_directories(folder, ec);
+  MakePrivateFolders(folder);
   return std::make_shared<FolderItem>(folder);
 }
 }  // namespace SpecialFolder

@@ -124,7 +124,7 @@ class FolderItem {
 std::optional<std::string> ReadWholeFile(const std::filesystem::path &path);
 
 namespace SpecialFolder {
-// $XDG_CONFIG_HOME, or ~/.config when that is unset; made when missing.
+// $XDG_CONFIG_HOME, or ~/.config when that is unset; made when missing, private to the user.
 std::shared_ptr<FolderItem> Preferences();
 }  // namespace SpecialFolder
 

@@ -5,7 +5,9 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <signal.h>
+#include <spawn.h>
 #include <stdlib.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -14,13 +16,18 @@
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <set>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/plugin/file_fixtures.h"
 #include "tests/runtime/fifo_watch.h"
@@ -89,10 +96,65 @@ bool RefuseModeChanges() {
 #endif
 }
 
+// Sets or unsets one environment variable for one test.
+class EnvironmentFor {
+ public:
+  EnvironmentFor(const char *name, const char *value) : name_(name) {
+    const char *old = getenv(name);
+    if (old) old_ = old;
+    value ? setenv(name, value, 1) : unsetenv(name);
+  }
+  ~EnvironmentFor() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
+
+ private:
+  const char *name_;
+  std::optional<std::string> old_;
+};
+
 mode_t PermissionBits(const fs::path &p) {
   struct stat info {};
   ::stat(p.c_str(), &info);
   return info.st_mode & 07777;
+}
+
+// Runs a program with its arguments, no shell between; its exit status, or -1.
+int Run(std::vector<std::string> args) {
+  std::vector<char *> argv;
+  for (std::string &arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  if (::posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
+  int status = 0;
+  if (::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+// The value of one extended attribute, "" when there is none.
+std::string Attribute(const fs::path &p, const char *name) {
+  char value[4096];
+  ssize_t n = ::getxattr(p.c_str(), name, value, sizeof value);
+  return n < 0 ? "" : std::string(value, static_cast<size_t>(n));
+}
+
+// Gives a file in `folder` an ACL entry that keeps one user out and an attribute of its own,
+// where the file system keeps them, and saves it; "" when the save worked and kept what was set.
+std::string SaveKeepsAclAndAttributes(const fs::path &folder) {
+  fs::path p = folder / "p";
+  std::ofstream(p) << "old";
+  ::chmod(p.c_str(), 0644);
+  bool attributes = ::setxattr(p.c_str(), "user.tovra-test", "kept", 4, 0) == 0;
+  bool acl = Run({"setfacl", "-m", "u:nobody:---", p.string()}) == 0;
+  std::string entries = Attribute(p, "system.posix_acl_access");
+  if (acl && entries.empty()) return "setfacl set no ACL";
+  auto out = rt::FolderItem(p).CreateBinaryFile("any");
+  if (!out) return "the file could not be created";
+  out->Write("new");
+  if (!out->Close()) return "the save failed";
+  std::string lost;
+  if (attributes && Attribute(p, "user.tovra-test") != "kept") lost += " the attribute";
+  if (acl && Attribute(p, "system.posix_acl_access") != entries) lost += " the ACL";
+  if (PermissionBits(p) != 0644) lost += " the permission bits";
+  return lost.empty() ? "" : "lost" + lost;
 }
 
 TEST_F(FilesTest, StreamsAreBigEndianAndRoundTrip) {
@@ -299,6 +361,85 @@ TEST_F(FilesTest, ReplacementWritesThroughLinksAndKeepsPermissionBits) {
   fs::create_symlink("loop", dir_ / "loop");
   EXPECT_FALSE(Save(dir_ / "loop", "x"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "loop"));
+}
+
+// A save by root (`sudo -E` keeps the user's XDG_CONFIG_HOME) leaves the file its owner's, so
+// the user can still read it; the change of owner clears no set-id bit. A user who may not give
+// the file away saves it as their own.
+TEST_F(FilesTest, ASaveKeepsTheOwnerAndGroupWhereItMaySetThem) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can save a file that another user owns";
+  const struct {
+    mode_t mode;
+    uid_t uid;
+    gid_t gid;
+  } cases[] = {{0600, 65534, 65534}, {0640, 0, 65534}, {06755, 65534, 65534}};
+  fs::path p = dir_ / "p";
+  for (const auto &c : cases) {
+    std::ofstream(p) << "old";
+    ASSERT_EQ(::chown(p.c_str(), c.uid, c.gid), 0);
+    ASSERT_EQ(::chmod(p.c_str(), c.mode), 0);
+    ASSERT_TRUE(Save(p, "new"));
+    struct stat info {};
+    ASSERT_EQ(::stat(p.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, c.uid) << std::oct << c.mode;
+    EXPECT_EQ(info.st_gid, c.gid) << std::oct << c.mode;
+    EXPECT_EQ(info.st_mode & 07777, c.mode);
+    fs::remove(p);
+  }
+
+  fs::permissions(dir_, fs::perms(0777));
+  std::ofstream(p) << "root's";
+  int status = fake::InOtherProcess([&] {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 2;
+    return Save(p, "nobody's") ? 0 : 1;
+  });
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(Contents(p), "nobody's");
+  struct stat info {};
+  ASSERT_EQ(::stat(p.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+}
+
+// An ACL entry that keeps one user out (on a file anybody else may read) and the file's own
+// attributes survive a save; on a file system that keeps neither the save works all the same.
+TEST_F(FilesTest, ASaveKeepsTheAclAndExtendedAttributes) {
+  EXPECT_EQ(SaveKeepsAclAndAttributes(dir_), "");
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can mount the file systems that keep less";
+  for (const char *type : {"tmpfs", "ramfs"}) {
+    std::optional<std::string> failed = fake::InOwnMountNamespace([&]() -> std::string {
+      fs::path mounted = dir_ / type;
+      fs::create_directory(mounted);
+      if (::mount("none", mounted.c_str(), type, 0, nullptr) != 0) return "not mounted";
+      return SaveKeepsAclAndAttributes(mounted);
+    });
+    EXPECT_EQ(failed.value_or("no mount namespace"), "") << type;
+  }
+}
+
+// The desktop's base-directory rules ask for a configuration folder only its user may read: one
+// that another user could read would also let them take its lock.
+TEST_F(FilesTest, APreferencesFolderTovraMakesIsPrivate) {
+  UmaskFor mask(022);
+  fs::create_directories(dir_ / "home");
+  fs::permissions(dir_ / "home", fs::perms(0755));
+  const struct {
+    const char *xdg;  // below dir_
+    std::vector<std::pair<const char *, mode_t>> modes;
+  } cases[] = {
+      {"home/made/made too", {{"home", 0755}, {"home/made", 0700}, {"home/made/made too", 0700}}},
+      {nullptr, {{"home", 0755}, {"home/.config", 0700}}},
+      {"home", {{"home", 0755}}},
+  };
+  EnvironmentFor home("HOME", (dir_ / "home").c_str());
+  for (const auto &c : cases) {
+    std::string xdg = c.xdg ? (dir_ / c.xdg).string() : "";
+    EnvironmentFor config("XDG_CONFIG_HOME", c.xdg ? xdg.c_str() : nullptr);
+    ASSERT_TRUE(rt::SpecialFolder::Preferences());
+    for (const auto &[folder, mode] : c.modes) {
+      EXPECT_TRUE(fs::is_directory(dir_ / folder)) << folder;
+      EXPECT_EQ(PermissionBits(dir_ / folder), mode) << folder;
+    }
+  }
 }
 
 TEST_F(FilesTest, PreferencesFolderFollowsXdgConfigHome) {
