@@ -4,12 +4,14 @@
 #include <filesystem>
 
 #include "runtime/core/backend.h"
+#include "runtime/core/instance_signal.h"
 
 namespace tovra {
 
-// Runs the whole program on `backend`; plug-in bundles come from `pluginFolder`. Returns the
-// process's exit status.
-int ProgramEntry(rt::Backend &backend, const std::filesystem::path &pluginFolder);
+// Runs the whole program on `backend`; plug-in bundles come from `pluginFolder`, second starts are
+// heard through `secondStarts` when there is one. Returns the process's exit status.
+int ProgramEntry(rt::Backend &backend, const std::filesystem::path &pluginFolder,
+                 rt::InstanceListener *secondStarts = nullptr);
 
 // The start-up steps, in the order _Main runs them.
 void _Main(const std::filesystem::path &pluginFolder);
