@@ -30,6 +30,7 @@ struct GtkBackend::Parts {
     for (const auto &[fd, watch] : watches) {
       if (watch->source) g_source_remove(watch->source);
     }
+    if (clock) gdk_window_destroy(clock);
   }
   Parts(const Parts &) = delete;
   Parts &operator=(const Parts &) = delete;
@@ -98,16 +99,18 @@ struct GtkBackend::Parts {
     return G_SOURCE_REMOVE;
   }
 
-  // The X server's time now, through one of our windows that hears its own property changes
-  // (without that mask the call would wait for ever); 0 when no such window is up.
+  // The X server's time now, read through a window of our own that is never shown and hears its
+  // own property changes (the read waits for one).
   uint32_t ServerTime() {
-    for (const auto &view : windows.All()) {
-      GdkWindow *w = gtk_widget_get_window(GTK_WIDGET(view->Toplevel()));
-      if (w && GDK_IS_X11_WINDOW(w) && (gdk_window_get_events(w) & GDK_PROPERTY_CHANGE_MASK)) {
-        return gdk_x11_get_server_time(w);
-      }
+    if (!clock) {
+      GdkWindowAttr attributes{};
+      attributes.event_mask = GDK_PROPERTY_CHANGE_MASK;
+      attributes.width = attributes.height = 1;
+      attributes.wclass = GDK_INPUT_ONLY;
+      attributes.window_type = GDK_WINDOW_TEMP;
+      clock = gdk_window_new(nullptr, &attributes, 0);
     }
-    return 0;
+    return GDK_IS_X11_WINDOW(clock) ? gdk_x11_get_server_time(clock) : 0;
   }
 
   gtk::CoreGate gate;
@@ -116,6 +119,7 @@ struct GtkBackend::Parts {
   gtk::HotKeys hotKeys;
   guint drainSource = 0;
   std::map<int, std::unique_ptr<Watch>> watches;
+  GdkWindow *clock = nullptr;
 };
 
 std::unique_ptr<GtkBackend> GtkBackend::Open(int *argc, char ***argv) {
