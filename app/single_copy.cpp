@@ -27,11 +27,11 @@ std::unique_ptr<rt::InstanceListener> ListenForSecondStarts() {
 void AnswerSecondStarts(rt::Backend &backend, rt::InstanceListener &listener) {
   if (listener.Descriptor() < 0) return;
   backend.WatchReadable(listener.Descriptor(), [&listener] {
-    // The application object and its window are made before the loop runs any of this.
+    // A message box of the start-up runs the loop before there may be an application object.
     if (listener.TakeRequests() && rt::RuntimeAppObject()) BringUpSearchWindow();
   });
 }
 
-void BringUpRunningCopy() { (void)rt::AskRunningCopyToComeForward(PreferencesFolder()); }
+void BringUpRunningCopy() { rt::AskRunningCopyToComeForward(PreferencesFolder()); }
 
 }  // namespace tovra

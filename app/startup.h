@@ -4,7 +4,10 @@
 #include <filesystem>
 
 #include "runtime/core/backend.h"
-#include "runtime/core/instance_signal.h"
+
+namespace rt {
+class InstanceListener;
+}  // namespace rt
 
 namespace tovra {
 
