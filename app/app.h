@@ -25,7 +25,8 @@ class App : public rt::Application {
   void Event_EnableMenuItems() override;
   bool _FileAboutTovra_Action();
   void SetupHotkey();
-  // Shows "The Hotkey could not be registered!" when the last SetupHotkey was refused.
+  // Shows "The Hotkey could not be registered!" when the last SetupHotkey was refused, then brings
+  // up the search window.
   void ReportRefusedHotkey() const;
 };
 

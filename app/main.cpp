@@ -21,9 +21,13 @@ int main(int argc, char **argv) {
   // Before the display is opened: a second start touches nothing of the first.
   auto lock = tovra::LockPreferencesFolder();
   if (lock->state() == rt::InstanceLock::State::kHeldElsewhere) {
+    tovra::BringUpRunningCopy();
     std::fprintf(stderr, "Tovra is already running.\n");
     return 0;
   }
+  // Made before the backend, so it is gone only after the backend has stopped watching it.
+  std::unique_ptr<rt::InstanceListener> secondStarts;
+  if (lock->state() == rt::InstanceLock::State::kHeld) secondStarts = tovra::ListenForSecondStarts();
   if (lock->state() == rt::InstanceLock::State::kUnavailable) {
     std::fprintf(stderr,
                  "Tovra cannot lock its preferences folder, so it cannot tell whether another copy "
@@ -35,7 +39,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "Tovra needs an X11 display: set DISPLAY and start it again.\n");
     return 1;
   }
-  return tovra::ProgramEntry(*backend, PluginFolder());
+  return tovra::ProgramEntry(*backend, PluginFolder(), secondStarts.get());
 #else
   (void)argc;
   (void)argv;

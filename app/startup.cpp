@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/hotkey_menu.h"
 #include "app/plugin_entries.h"
+#include "app/single_copy.h"
 #include "app/store/preferences_ft.h"
 #include "app/windows/main_window.h"
 #include "runtime/core/errors.h"
@@ -12,9 +13,12 @@
 
 namespace tovra {
 
-int ProgramEntry(rt::Backend &backend, const std::filesystem::path &pluginFolder) {
+int ProgramEntry(rt::Backend &backend, const std::filesystem::path &pluginFolder,
+                 rt::InstanceListener *secondStarts) {
   rt::RuntimeInit(backend);
+  if (secondStarts) AnswerSecondStarts(backend, *secondStarts);
   rt::RunHandler([&] { _Main(pluginFolder); });
+  if (secondStarts) backend.StopWatching(secondStarts->Descriptor());
   rt::ForgetAllWindows();
   ReleaseModuleObjects();
   return rt::RuntimeExit();

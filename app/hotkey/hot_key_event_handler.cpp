@@ -37,6 +37,11 @@ void HotKeyEventHandler::Event_HotKeyPressed(int32_t a, int32_t b) {
     window->Hide();
     return;
   }
+  BringUpSearchWindow();
+}
+
+void BringUpSearchWindow() {
+  std::shared_ptr<MainWindow> window = the::MainWindow();
   // Centred on the whole main screen, wherever the user last moved it.
   rt::ScreenSize screen = rt::Screen(0);
   window->SetLeft(ToInteger(static_cast<double>(screen.width - window->Width()) * 0.5));

@@ -32,4 +32,9 @@ class HotKeyEventHandler : public rt::HostEventSink {
   PluginObject base_;
 };
 
+// What a press does while the search window is hidden: centres it on the main screen, shows it,
+// gives it the focus and brings the application to the front. Whatever else brings the window up
+// does it this way too.
+void BringUpSearchWindow();
+
 }  // namespace tovra

@@ -2,6 +2,7 @@
 // and the editor's Done, report a refusal with ReportRefusedHotkey.
 #include "app/app.h"
 #include "app/hotkey/carbon_hot_key.h"
+#include "app/hotkey/hot_key_event_handler.h"
 #include "app/hotkey/key_names.h"
 #include "app/plugin_entries.h"
 #include "app/store/preferences.h"
@@ -27,7 +28,11 @@ void App::SetupHotkey() {
 }
 
 void App::ReportRefusedHotkey() const {
-  if (rt::Deref(HotKeyRef).LastError() != 0) rt::MsgBox("The Hotkey could not be registered!");
+  if (rt::Deref(HotKeyRef).LastError() == 0) return;
+  rt::MsgBox("The Hotkey could not be registered!");
+  // Without a hot key the search window's File menu is the way to Preferences. It comes up once
+  // the reporting handler has ended: after Done, the editor is closed by then.
+  rt::Post(BringUpSearchWindow);
 }
 
 }  // namespace tovra

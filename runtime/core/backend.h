@@ -69,6 +69,12 @@ class Backend {
   virtual int RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMask,
                              std::function<void()> pressed) = 0;
   virtual void UnregisterHotKey(int handle) = 0;
+
+  // Runs `readable` as an event, one at a time with every other, each time `fd` can be read, until
+  // StopWatching(fd). The fd is not looked at again before `readable` has run: it must take what
+  // made the fd readable.
+  virtual void WatchReadable(int fd, std::function<void()> readable) = 0;
+  virtual void StopWatching(int fd) = 0;
 };
 
 }  // namespace rt

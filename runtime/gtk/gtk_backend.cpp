@@ -1,7 +1,11 @@
 #include "runtime/gtk/gtk_backend.h"
 
+#include <gdk/gdkx.h>
+#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <keybinder.h>
+
+#include <map>
 
 #include "runtime/core/runtime.h"
 #include "runtime/core/window_list.h"
@@ -23,6 +27,10 @@ struct GtkBackend::Parts {
       : gate([this] { AfterCoreCall(); }), focus(gate, windows), windows(gate, focus), hotKeys(gate, focus) {}
   ~Parts() {
     if (drainSource) g_source_remove(drainSource);
+    for (const auto &[fd, watch] : watches) {
+      if (watch->source) g_source_remove(watch->source);
+    }
+    if (clock) gdk_window_destroy(clock);
   }
   Parts(const Parts &) = delete;
   Parts &operator=(const Parts &) = delete;
@@ -53,11 +61,65 @@ struct GtkBackend::Parts {
     return view && view->Shown() ? view->Toplevel() : nullptr;
   }
 
+  struct Watch {
+    Parts *parts;
+    int fd;
+    std::function<void()> readable;
+    guint source = 0;
+  };
+
+  void Arm(Watch &watch) {
+    if (!watch.source) watch.source = g_unix_fd_add(watch.fd, G_IO_IN, OnReadable, &watch);
+  }
+
+  // The source goes until the handler has run: a descriptor that stays readable while a message
+  // box's loop holds the handler back would wake that loop over and over.
+  static gboolean OnReadable(gint, GIOCondition, gpointer data) {
+    auto *watch = static_cast<Watch *>(data);
+    watch->source = 0;
+    Parts *parts = watch->parts;
+    const int fd = watch->fd;
+    // What the descriptor brings is the user's doing elsewhere (a start from a terminal or a
+    // launcher): a window it brings up takes the focus as one the hot key brings up does.
+    if (uint32_t now = parts->ServerTime()) parts->focus.HotKeyPressed(now);
+    parts->gate.Run([parts, fd] {
+      struct Rearm {
+        Parts *parts;
+        int fd;
+        ~Rearm() {
+          auto it = parts->watches.find(fd);
+          if (it != parts->watches.end()) parts->Arm(*it->second);
+        }
+      } rearm{parts, fd};
+      auto it = parts->watches.find(fd);
+      if (it == parts->watches.end()) return;
+      std::function<void()> readable = it->second->readable;
+      readable();
+    });
+    return G_SOURCE_REMOVE;
+  }
+
+  // The X server's time now, read through a window of our own that is never shown and hears its
+  // own property changes (the read waits for one).
+  uint32_t ServerTime() {
+    if (!clock) {
+      GdkWindowAttr attributes{};
+      attributes.event_mask = GDK_PROPERTY_CHANGE_MASK;
+      attributes.width = attributes.height = 1;
+      attributes.wclass = GDK_INPUT_ONLY;
+      attributes.window_type = GDK_WINDOW_TEMP;
+      clock = gdk_window_new(nullptr, &attributes, 0);
+    }
+    return GDK_IS_X11_WINDOW(clock) ? gdk_x11_get_server_time(clock) : 0;
+  }
+
   gtk::CoreGate gate;
   gtk::FocusTracker focus;
   gtk::WindowViews windows;
   gtk::HotKeys hotKeys;
   guint drainSource = 0;
+  std::map<int, std::unique_ptr<Watch>> watches;
+  GdkWindow *clock = nullptr;
 };
 
 std::unique_ptr<GtkBackend> GtkBackend::Open(int *argc, char ***argv) {
@@ -161,5 +223,19 @@ int GtkBackend::RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMask, st
 }
 
 void GtkBackend::UnregisterHotKey(int handle) { parts_->hotKeys.Unregister(handle); }
+
+void GtkBackend::WatchReadable(int fd, std::function<void()> readable) {
+  StopWatching(fd);
+  auto watch = std::make_unique<Parts::Watch>(Parts::Watch{parts_.get(), fd, std::move(readable)});
+  parts_->Arm(*watch);
+  parts_->watches[fd] = std::move(watch);
+}
+
+void GtkBackend::StopWatching(int fd) {
+  auto it = parts_->watches.find(fd);
+  if (it == parts_->watches.end()) return;
+  if (it->second->source) g_source_remove(it->second->source);
+  parts_->watches.erase(it);
+}
 
 }  // namespace rt

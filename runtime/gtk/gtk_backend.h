@@ -44,6 +44,8 @@ class GtkBackend : public Backend {
   int RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMask,
                      std::function<void()> pressed) override;
   void UnregisterHotKey(int handle) override;
+  void WatchReadable(int fd, std::function<void()> readable) override;
+  void StopWatching(int fd) override;
 
  private:
   struct Parts;

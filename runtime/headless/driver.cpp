@@ -53,7 +53,10 @@ void HeadlessDriver::PressCloseBox(Window &window) {
   Settle();
 }
 
-void HeadlessDriver::Settle() { RunPendingEvents(); }
+void HeadlessDriver::Settle() {
+  backend_.QueueReadableWatches();
+  RunPendingEvents();
+}
 
 std::shared_ptr<Window> HeadlessDriver::FindWindow(const String &title) const {
   for (const auto &w : OpenWindows()) {

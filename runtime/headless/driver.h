@@ -22,7 +22,7 @@ class HeadlessDriver {
   // Presses the system-wide hot key of the newest registration; false when none is registered.
   bool PressHotKey();
   void PressCloseBox(Window &window);
-  // Runs whatever the loop has queued.
+  // Runs whatever the loop has queued, then the handlers of watched descriptors that can be read.
   void Settle();
 
   Window *KeyWindow() const;

@@ -1,5 +1,7 @@
 #include "runtime/headless/headless_backend.h"
 
+#include <poll.h>
+
 #include "runtime/core/clipboard.h"
 #include "runtime/core/runtime.h"
 #include "runtime/core/window.h"
@@ -54,5 +56,28 @@ int HeadlessBackend::RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMas
 }
 
 void HeadlessBackend::UnregisterHotKey(int handle) { hotKeys_.erase(handle); }
+
+void HeadlessBackend::WatchReadable(int fd, std::function<void()> readable) {
+  watches_[fd] = Watch{std::move(readable), false};
+}
+
+void HeadlessBackend::QueueReadableWatches() {
+  std::vector<pollfd> fds;
+  for (const auto &[fd, watch] : watches_) {
+    if (!watch.queued) fds.push_back(pollfd{fd, POLLIN, 0});
+  }
+  if (fds.empty() || ::poll(fds.data(), fds.size(), 0) <= 0) return;
+  for (const pollfd &p : fds) {
+    if (!(p.revents & POLLIN)) continue;
+    watches_[p.fd].queued = true;
+    Post([this, fd = p.fd] {
+      auto it = watches_.find(fd);
+      if (it == watches_.end()) return;
+      it->second.queued = false;
+      std::function<void()> readable = it->second.readable;
+      readable();
+    });
+  }
+}
 
 }  // namespace rt

@@ -55,6 +55,10 @@ class HeadlessBackend : public Backend {
   int RegisterHotKey(uint32_t macKeyCode, uint32_t macModifierMask,
                      std::function<void()> pressed) override;
   void UnregisterHotKey(int handle) override;
+  void WatchReadable(int fd, std::function<void()> readable) override;
+  void StopWatching(int fd) override { watches_.erase(fd); }
+  // Queues the handler of each watched descriptor that can be read now.
+  void QueueReadableWatches();
 
  private:
   std::deque<ModalReaction> modalReactions_;
@@ -64,6 +68,11 @@ class HeadlessBackend : public Backend {
   bool refuseNextHotKey_ = false;
   int nextHotKeyHandle_ = 1;
   std::map<int, HotKeyRegistration> hotKeys_;
+  struct Watch {
+    std::function<void()> readable;
+    bool queued = false;
+  };
+  std::map<int, Watch> watches_;
 };
 
 }  // namespace rt

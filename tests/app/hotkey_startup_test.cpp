@@ -40,6 +40,13 @@ TEST_F(HotKeyStartUp, ARefusedRegistrationIsReportedOnceAndTheApplicationRunsOn)
   backend.RefuseNextHotKey();
   StartApp();
   EXPECT_EQ(backend.messages, std::vector<std::string>{"The Hotkey could not be registered!"});
+  // Then the search window comes up as the hot key brings it, so its File menu is at hand.
+  EXPECT_TRUE(Search()->Visible());
+  EXPECT_EQ(Search()->Left(), 345);
+  EXPECT_EQ(Search()->Top(), 352);
+  EXPECT_EQ(rt::ActiveWindow(), Search().get());
+  EXPECT_EQ(backend.focusCount, 1);
+  EXPECT_EQ(backend.applicationToFrontCount, 1);
   EXPECT_NE(tovra::the::App()->HotKeyRef->LastError(), 0);
   EXPECT_FALSE(rt::QuitRequested());
   EXPECT_EQ(Store().macroName.size(), 17u) << "the store is loaded all the same";

@@ -5,6 +5,7 @@
 #include "app/hotkey/hot_key_event_handler.h"
 #include "app/hotkey/key_names.h"
 #include "app/plugin_entries.h"
+#include "app/single_copy.h"
 #include "app_fixture.h"
 
 namespace {
@@ -154,6 +155,25 @@ TEST_F(HotKey, AClosedWindowIsReplacedByANewOneOnTheNextPress) {
   EXPECT_TRUE(Search()->Visible());
   EXPECT_EQ(Search()->Left(), 345);
   EXPECT_EQ(Search()->Top(), 352);
+}
+
+TEST_F(HotKey, ASecondStartBringsUpTheSearchWindowAsAPressDoesButNeverHidesIt) {
+  rt::InstanceListener listener(configDir);
+  ASSERT_GE(listener.Descriptor(), 0);
+  tovra::AnswerSecondStarts(backend, listener);
+  Search()->SetLeft(3);
+  tovra::BringUpRunningCopy();
+  driver.Settle();
+  EXPECT_TRUE(Search()->Visible());
+  EXPECT_EQ(Search()->Left(), 345);
+  EXPECT_EQ(Search()->Top(), 352);
+  EXPECT_EQ(rt::ActiveWindow(), Search().get());
+  EXPECT_EQ(backend.applicationToFrontCount, 1);
+  tovra::BringUpRunningCopy();
+  driver.Settle();
+  EXPECT_TRUE(Search()->Visible());
+  EXPECT_EQ(backend.applicationToFrontCount, 2);
+  backend.StopWatching(listener.Descriptor());
 }
 
 TEST_F(HotKey, TheEventsTwoIntegersChangeNothing) {

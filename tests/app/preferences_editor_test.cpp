@@ -76,10 +76,17 @@ TEST_F(PreferencesEditor, DoneSaysWhenTheFileOrTheHotKeyFailed) {
   // A folder where the file should be: the save cannot put its file in place.
   std::filesystem::create_directory(PreferencesPath());
   backend.RefuseNextHotKey();
+  Search()->SetLeft(3);
   e->DoneButton->Push();
+  driver.Settle();
   EXPECT_EQ(backend.messages, (std::vector<std::string>{"The Tovra preferences could not be saved",
                                                         "The Hotkey could not be registered!"}));
   EXPECT_FALSE(e->IsOpen());
+  // Without a hot key, the search window comes up as the hot key brings it: Preferences is at hand.
+  EXPECT_TRUE(Search()->Visible());
+  EXPECT_EQ(Search()->Left(), 345);
+  EXPECT_EQ(Search()->Top(), 352);
+  EXPECT_EQ(rt::ActiveWindow(), Search().get());
   EXPECT_EQ(Store().hotkey.Bytes(), "F5") << "the session goes on with the edited store";
   EXPECT_TRUE(std::filesystem::is_directory(PreferencesPath()));
   EXPECT_EQ(std::filesystem::directory_iterator(configDir)->path(), PreferencesPath())
@@ -113,6 +120,7 @@ TEST_F(PreferencesEditor, DoneCopiesSavesAndRegistersAgain) {
   ASSERT_EQ(backend.HotKeys().size(), registrations);
   EXPECT_EQ(backend.HotKeys().rbegin()->second.keyCode, 111u);
   EXPECT_EQ(backend.HotKeys().rbegin()->second.modifierMask, 0x900u);
+  driver.Settle();
   EXPECT_FALSE(Search()->Visible());
 }
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # One running Tovra per preferences folder, with the real executable on a private X server: a
-# second start on the same folder says so on standard error, exits 0 and changes nothing, while
-# the first keeps its hot key, also after "stale" lock files are removed and when another user
-# starts it (as with sudo); once the first is killed with SIGKILL, a new start runs. Where no
-# lock can be had at all, Tovra says so and runs.
+# second start on the same folder brings up the first's search window, says so on standard error,
+# exits 0 and changes nothing, while the first keeps its hot key, also after "stale" lock files are
+# removed; a start by another user (as with sudo) is refused the same way but does not reach the
+# first, and a start while the first is stopped (SIGSTOP) ends at once all the same. Once the first
+# is killed with SIGKILL, a new start runs. Where no lock can be had at all, Tovra says so and runs.
 #
 #   single_copy_test.sh TOVRA OUT_DIR
 set -uo pipefail
@@ -71,13 +72,21 @@ second_start_is_refused() {
   [ "$(folder_state)" = "$before" ] || fail "the second start changed the preferences folder"
 }
 
-second_start_is_refused
-pass "a second start on the same folder says \"Tovra is already running.\", exits 0, changes nothing"
+# Run by the user who runs the first, the second start also brings up the first's search window.
+second_start_brings_up_the_first() {
+  second_start_is_refused
+  wait_until 3 search_up "$first_pid" || fail "the second start did not bring up the first's search window"
+  xdotool key Escape
+  wait_until 3 search_down "$first_pid" || fail "the search window brought up by a second start does not go"
+}
+
+second_start_brings_up_the_first
+pass "a second start on the same folder brings up the first's search window, says \"Tovra is already running.\", exits 0, changes nothing"
 
 # People remove lock files they take for stale; the running copy must still be found.
 find "$XDG_CONFIG_HOME" -mindepth 1 -name '*.lock' -delete
 before=$(folder_state)
-second_start_is_refused
+second_start_brings_up_the_first
 pass "removing lock files from the folder lets no second copy in"
 
 if [ "$(id -u)" != 0 ]; then
@@ -86,8 +95,22 @@ elif ! setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$tovra" -a -r
   note "skipped: nobody cannot reach $tovra or $XDG_CONFIG_HOME"
 else
   second_start_is_refused setpriv --reuid=65534 --regid=65534 --clear-groups
-  pass "a second start as another user on the same folder is refused the same way"
+  sleep 0.5
+  search_down "$first_pid" || fail "a second start as another user brought up the first's search window"
+  pass "a second start as another user on the same folder is refused the same way and does not reach the first"
 fi
+
+# A copy that does not answer holds no second start up.
+kill -STOP "$first_pid"
+started=$(date +%s%N)
+second_start_is_refused
+elapsed=$(( ($(date +%s%N) - started) / 1000000 ))
+kill -CONT "$first_pid"
+[ "$elapsed" -lt 3000 ] || fail "a second start took $elapsed ms while the first was stopped"
+wait_until 3 search_up "$first_pid" || fail "once it runs again, the stopped copy does not bring up its search window"
+xdotool key Escape
+wait_until 3 search_down "$first_pid" || fail "the search window of the copy that was stopped does not go"
+pass "a second start while the first is stopped ends in $elapsed ms; the first comes up once it runs again"
 
 answers_hot_key "$first_pid" || fail "after the second start the first Tovra no longer answers F3"
 pass "the first Tovra keeps running and answering the hot key"

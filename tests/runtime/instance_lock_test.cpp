@@ -1,13 +1,16 @@
 // The lock that keeps one running copy: taken once, whoever asks, dropped with its process however
 // it ends, never handed to the programs the copy starts, and never waiting on what sits at its
-// path.
+// path. The running copy hears a second start of its own user, and of no other.
 #include "runtime/core/instance_lock.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +19,7 @@
 #include <fstream>
 #include <string>
 
+#include "runtime/core/instance_signal.h"
 #include "tests/plugin/file_fixtures.h"
 
 extern char **environ;
@@ -117,6 +121,123 @@ TEST_F(InstanceLock, WhatIsNotAFolderNeitherBlocksNorLocks) {
   EXPECT_EQ(rt::InstanceLock(scratch / "file").state(), State::kUnavailable);
   EXPECT_EQ(rt::InstanceLock(scratch / "missing").state(), State::kUnavailable);
   EXPECT_FALSE(fs::exists(scratch / "missing"));
+}
+
+// Where a running copy listens: the address two copies of any build agree on.
+struct ListenerAddress {
+  explicit ListenerAddress(const fs::path &folder) {
+    struct stat st{};
+    EXPECT_EQ(stat(folder.c_str(), &st), 0);
+    address.sun_family = AF_UNIX;
+    int n = snprintf(address.sun_path + 1, sizeof address.sun_path - 1, "tovra-%llx-%llx",
+                     static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino));
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
+  }
+  const sockaddr *Get() const { return reinterpret_cast<const sockaddr *>(&address); }
+  sockaddr_un address{};
+  socklen_t length = 0;
+};
+
+int ConnectTo(const ListenerAddress &a) {
+  int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s >= 0 && connect(s, a.Get(), a.length) != 0) {
+    close(s);
+    return -1;
+  }
+  return s;
+}
+
+bool Readable(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return poll(&p, 1, 0) == 1;
+}
+
+TEST_F(InstanceLock, ASecondStartReachesTheListenerOfItsFolderOnce) {
+  EXPECT_FALSE(rt::AskRunningCopyToComeForward(lockedFolder)) << "nobody listens yet";
+  std::optional<rt::InstanceListener> listener(std::in_place, lockedFolder);
+  ASSERT_GE(listener->Descriptor(), 0);
+  EXPECT_LT(rt::InstanceListener(lockedFolder).Descriptor(), 0) << "one listener per folder";
+  EXPECT_FALSE(rt::AskRunningCopyToComeForward(scratch));
+  EXPECT_FALSE(Readable(listener->Descriptor()));
+  fs::create_directory_symlink(lockedFolder, scratch / "link");
+  EXPECT_TRUE(rt::AskRunningCopyToComeForward(scratch / "link"));
+  EXPECT_TRUE(rt::AskRunningCopyToComeForward(lockedFolder));
+  EXPECT_TRUE(Readable(listener->Descriptor()));
+  EXPECT_TRUE(listener->TakeRequests());
+  EXPECT_FALSE(Readable(listener->Descriptor())) << "all was taken";
+  EXPECT_FALSE(listener->TakeRequests());
+  listener.reset();
+  EXPECT_FALSE(rt::AskRunningCopyToComeForward(lockedFolder));
+}
+
+TEST_F(InstanceLock, OnlyTheRequestByteAsksEvenWhenItComesLate) {
+  rt::InstanceListener listener(lockedFolder);
+  const ListenerAddress address(lockedFolder);
+  const char request = 'F', other = 'x';
+  int late = ConnectTo(address);
+  int probe = ConnectTo(address);
+  int wrong = ConnectTo(address);
+  ASSERT_GE(late, 0);
+  ASSERT_GE(probe, 0);
+  ASSERT_GE(wrong, 0);
+  EXPECT_FALSE(listener.TakeRequests()) << "nothing was sent yet";
+  close(probe);
+  ASSERT_EQ(send(wrong, &other, 1, MSG_NOSIGNAL), 1);
+  EXPECT_TRUE(Readable(listener.Descriptor()));
+  EXPECT_FALSE(listener.TakeRequests());
+  EXPECT_FALSE(Readable(listener.Descriptor())) << "what was no request is gone";
+  ASSERT_EQ(send(late, &request, 1, MSG_NOSIGNAL), 1);
+  EXPECT_TRUE(Readable(listener.Descriptor()));
+  EXPECT_TRUE(listener.TakeRequests());
+  close(late);
+  close(wrong);
+}
+
+// Anyone may take an abstract name: neither side deals with another user.
+TEST_F(InstanceLock, AnotherUserIsNeitherHeardNorTold) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+  const ListenerAddress address(lockedFolder);
+  {
+    rt::InstanceListener listener(lockedFolder);
+    const int sent = fake::InOtherProcess([&] {
+      if (setgid(65534) != 0 || setuid(65534) != 0) return 9;
+      const char request = 'F';
+      int s = ConnectTo(address);
+      return s >= 0 && send(s, &request, 1, MSG_NOSIGNAL) == 1 ? 0 : 8;
+    });
+    ASSERT_EQ(sent, 0);
+    EXPECT_FALSE(listener.TakeRequests());
+  }
+  // Another user listens where the copy would: the second start tells it nothing.
+  int ready[2], go[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(go), 0);
+  const pid_t squatter = fork();
+  ASSERT_GE(squatter, 0);
+  if (squatter == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(9);
+    int s = socket(AF_UNIX, SOCK_STREAM, 0);
+    const char listening = bind(s, address.Get(), address.length) == 0 && listen(s, 4) == 0 ? 'y' : 'n';
+    (void)!write(ready[1], &listening, 1);
+    char c;
+    (void)!read(go[0], &c, 1);
+    int connection = accept4(s, nullptr, nullptr, SOCK_NONBLOCK);
+    char got;
+    _exit(connection >= 0 && recv(connection, &got, 1, 0) == 1 ? 1 : 0);
+  }
+  close(ready[1]);
+  close(go[0]);
+  char listening = 0;
+  ASSERT_EQ(read(ready[0], &listening, 1), 1);
+  EXPECT_EQ(listening, 'y');
+  EXPECT_FALSE(rt::AskRunningCopyToComeForward(lockedFolder));
+  EXPECT_LT(rt::InstanceListener(lockedFolder).Descriptor(), 0);
+  (void)!write(go[1], "g", 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(squatter, &status, 0), squatter);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the squatter was sent a request";
+  close(ready[0]);
+  close(go[1]);
 }
 
 }  // namespace
