@@ -43,6 +43,7 @@ void MainWindow::_CreateControls0() {
   Status->SetBounds(20, 24, 294, 20);
   Status->TextSize = 12;
   Status->TabIndex = 0;
+  Status->ShowsEnd = true;  // a long line still shows where typing goes on
   Status->SetText("");
 
   StaticText1 = AddControl<rt::StaticText>("StaticText1");

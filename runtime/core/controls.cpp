@@ -12,12 +12,13 @@ void Control::Changed() {
 
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
+  if (owner_ && !enabled) owner_->KeepFocusOnUsableControl();
   Changed();
 }
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
-  if (owner_ && !visible) owner_->KeepFocusOnShownControl();
+  if (owner_ && !visible) owner_->KeepFocusOnUsableControl();
   Changed();
 }
 
@@ -40,7 +41,7 @@ bool EditField::HandleKey(const String &key) {
     if (!text_.IsEmpty()) SetText(rt::Left(text_, rt::Len(text_) - 1));
     return true;
   }
-  if (code == 13) {
+  if (code == 13 || code == 3) {
     if (!MultiLine) return false;
     SetText(text_ + String("\n"));
     return true;
@@ -55,6 +56,13 @@ bool EditField::HandleKey(const String &key) {
     return true;
   }
   return false;
+}
+
+bool PushButton::HandleKey(const String &key) {
+  int code = Asc(key);
+  if (code != 13 && code != 3 && code != 32) return false;
+  Push();
+  return true;
 }
 
 void PushButton::Push() {
@@ -149,7 +157,7 @@ String PopupMenu::Text() const { return List(listIndex_); }
 void TabPanel::SetValue(int page) {
   if (page == value_) return;
   value_ = page;
-  if (Owner()) Owner()->KeepFocusOnShownControl();
+  if (Owner()) Owner()->KeepFocusOnUsableControl();
   Changed();
   if (Change) Change();
 }

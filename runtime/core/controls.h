@@ -24,6 +24,9 @@ class Control {
   virtual bool TakesFocus() const { return false; }
   // A key for the focused control; true when it used it.
   virtual bool HandleKey(const String &key) { (void)key; return false; }
+  // Whether Return and Enter are the platform widget's own (a popup opens with them), so they
+  // never press the window's default button.
+  virtual bool KeepsReturn() const { return false; }
 
   String Name;
   int Left = 0, Top = 0, Width = 0, Height = 0;
@@ -66,6 +69,8 @@ class StaticText : public Control {
   const String &Text() const { return text_; }
   void SetText(const String &text);
   int TextAlign = 0;  // 0 the default (left), 1 centred, 2 right
+  // A line too long for the label shows its end, not its start.
+  bool ShowsEnd = false;
   std::function<bool(int x, int y)> MouseDown;
 
  private:
@@ -96,6 +101,8 @@ class PushButton : public Control {
  public:
   Kind ControlKind() const override { return Kind::kPushButton; }
   bool TakesFocus() const override { return true; }
+  // Return, Enter and Space press the focused button, whichever button is the default.
+  bool HandleKey(const String &key) override;
   String Caption;
   bool Default = false;
   bool Cancel = false;
@@ -141,6 +148,7 @@ class PopupMenu : public Control {
  public:
   Kind ControlKind() const override { return Kind::kPopupMenu; }
   bool TakesFocus() const override { return true; }
+  bool KeepsReturn() const override { return true; }
   void AddRow(const String &text);
   void DeleteAllRows();
   int ListCount() const { return static_cast<int>(rows_.size()); }

@@ -128,8 +128,11 @@ bool KeyPressed(Window &window, const String &key, bool command) {
   if (window.Event_KeyDown(key)) return true;
   if (!window.IsOpen()) return true;
   Control *focused = window.FocusedControl();
-  if (focused && focused->Enabled() && focused->HandleKey(key)) return true;
   int code = Asc(key);
+  if (focused && focused->Enabled()) {
+    if (focused->HandleKey(key)) return true;
+    if ((code == 13 || code == 3) && focused->KeepsReturn()) return false;  // for the platform's widget
+  }
   if (code == 13 || code == 3) {
     if (PushButton *b = window.DefaultButton()) {
       b->Push();

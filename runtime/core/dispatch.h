@@ -17,7 +17,8 @@ void UpdateMenus();
 // application's, then the framework's own behaviour. False when nothing handled it.
 bool ChooseMenuItem(const String &itemName);
 // A key for a window. With `command` (Ctrl here) it is a menu shortcut first; otherwise the
-// window's KeyDown, the focused control, then the default and cancel buttons.
+// window's KeyDown, the focused control, then the default and cancel buttons. Return and Enter
+// reach the default button only from a control that leaves them (a list, a one-line field).
 bool KeyPressed(Window &window, const String &key, bool command = false);
 
 }  // namespace rt

@@ -115,15 +115,15 @@ bool Window::Shows(const Control &control) const {
   return true;
 }
 
-void Window::KeepFocusOnShownControl() {
-  if (!focused_ || Shows(*focused_)) return;
+void Window::KeepFocusOnUsableControl() {
+  if (!focused_ || (Shows(*focused_) && focused_->Enabled())) return;
   focused_ = FirstFocusTaker();
 }
 
 Control *Window::FirstFocusTaker() const {
   Control *strip = nullptr;
   for (const auto &c : controls_) {
-    if (!c->TakesFocus() || !Shows(*c)) continue;
+    if (!c->TakesFocus() || !c->Enabled() || !Shows(*c)) continue;
     if (c->ControlKind() != Control::Kind::kTabPanel) return c.get();
     if (!strip) strip = c.get();
   }

@@ -90,9 +90,10 @@ class Window : public std::enable_shared_from_this<Window> {
   // Whether the control is on screen with the window: visible, and on the tab panel's front page
   // when it lies on a page.
   bool Shows(const Control &control) const;
-  // Keys never go to a control the user cannot see: when the focused control leaves the screen,
-  // the focus moves to the first shown control that takes it (a tab strip last), or to none.
-  void KeepFocusOnShownControl();
+  // Keys never go to a control the user cannot see or use: when the focused control leaves the
+  // screen or goes grey, the focus moves to the first shown, enabled control that takes it (a tab
+  // strip last), or to none.
+  void KeepFocusOnUsableControl();
   PushButton *DefaultButton() const;
   PushButton *CancelButton() const;
 
@@ -111,8 +112,9 @@ class Window : public std::enable_shared_from_this<Window> {
   friend void SetActivated(Window &, bool);
   friend void ForgetAllWindows();
   void Construct();
-  // The shown control the window gives its focus to by itself: the first in creation order that
-  // takes it, a tab strip only when no other can, as typing belongs to the controls of its page.
+  // The shown, enabled control the window gives its focus to by itself: the first in creation
+  // order that takes it, a tab strip only when no other can, as typing belongs to the controls of
+  // its page.
   Control *FirstFocusTaker() const;
 
   int left_ = 0, top_ = 0, width_ = 100, height_ = 100;

@@ -30,7 +30,7 @@ class StaticTextView : public ControlView {
     // cut short rather than widening the box.
     gtk_label_set_yalign(label_, 0.0f);
     gtk_label_set_xalign(label_, text.TextAlign == 1 ? 0.5f : text.TextAlign == 2 ? 1.0f : 0.0f);
-    gtk_label_set_ellipsize(label_, PANGO_ELLIPSIZE_END);
+    gtk_label_set_ellipsize(label_, text.ShowsEnd ? PANGO_ELLIPSIZE_START : PANGO_ELLIPSIZE_END);
     gtk_label_set_single_line_mode(label_, TRUE);
     if (placed != label) {
       g_signal_connect(placed, "button-press-event", G_CALLBACK(OnButtonPress), this);
@@ -96,7 +96,7 @@ class EditFieldView : public ControlView {
     switch (code) {
       case 8: case 127: case 28: case 29:  // Backspace, Delete, left, right
         return true;
-      case 30: case 31: case 13:  // up, down and Return move and break lines of several
+      case 30: case 31: case 13: case 3:  // up, down, Return and Enter move and break lines of several
         return field_.MultiLine;
       case 9:
         return field_.MultiLine && field_.AcceptTabs;

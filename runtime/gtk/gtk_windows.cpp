@@ -120,19 +120,20 @@ void WindowView::Update() {
 void WindowView::UpdateControl(Control &control) {
   ControlView *view = ViewOf(control);
   if (!view) return;
+  // A control that goes grey or leaves the screen (a turned page hides it) takes GTK's focus with
+  // it; the core has moved the focus on to a control that can have it, which takes it here.
+  Control *focused = window_->FocusedControl();
   view->Update();
   // Only the tab panel's page decides whether other controls show; a list filled row by row
   // must not walk every control at each row.
   if (control.ControlKind() == Control::Kind::kTabPanel) {
-    // A turned page hides the focused control, and GTK then drops the focus; the core has moved
-    // it to a control still shown, which takes it here.
-    Control *focused = window_->FocusedControl();
     ApplyControlVisibility();
-    if (focused && !closed_ && !gtk_window_get_focus(Toplevel()) && window_->Shows(*focused)) {
-      if (ControlView *next = ViewOf(*focused)) gtk_widget_grab_focus(next->FocusWidget());
-    }
   } else {
     view->SetShown(window_->Shows(control));
+  }
+  if (focused && shown_ && !closed_ && !gtk_window_get_focus(Toplevel()) && focused->Enabled() &&
+      window_->Shows(*focused)) {
+    if (ControlView *next = ViewOf(*focused)) gtk_widget_grab_focus(next->FocusWidget());
   }
 }
 

@@ -145,6 +145,21 @@ read -r x y _ < <(window_box "$search")
   fail "shown again, the search window is at $x,$y; expected $expected_x,$expected_y"
 pass "F3 shows the window again, centred where it was, with an empty line"
 
+# A line longer than the label shows its end, where the next character goes.
+line_end() {
+  import -window "$search" "$out/line.png" 2>/dev/null &&
+    convert "$out/line.png" -crop "60x20+254+$((menu_height + 24))" +repage -depth 8 rgb:- | md5sum
+}
+xdotool type --delay 10 "google the quick brown fox jumps over the lazy dog and runs on"
+sleep 0.3
+long_line_end=$(line_end)
+xdotool type x
+line_end_moved() { [ "$(line_end)" != "$long_line_end" ]; }
+wait_until 3 line_end_moved || fail "a line longer than the label does not show a character typed at its end"
+xdotool key Escape F3
+wait_until 3 search_up && line_is_empty || fail "Escape and F3 did not bring the search window back empty"
+pass "a line longer than the label shows its end as it is typed"
+
 # Dragged by hand, the search window is where the completion dialog opens beside.
 xdotool windowmove "$search" 200 150
 search_moved() { [ "$(window_box "$search" | cut -d' ' -f1-2)" = "200 150" ]; }
@@ -299,20 +314,36 @@ shifted_pid=""
 pass "Shift-Option-Command-Control F1 reaches Tovra"
 
 # The hot key changed by keyboard alone: Shift+Tab from the list reaches the tab strip, Left turns
-# to the "Hot Key" page, Tab twice reaches the key's popup, Down picks F4, Return presses Done.
+# to the "Hot Key" page, Tab twice reaches the key's popup, Down picks F4. Tab on to Cancel, and
+# Return there presses Cancel, not the default Done: F3 stays the hot key.
 xdotool key F3
 wait_until 3 search_up || fail "F3 did not bring up the search window before the keyboard-only editing"
 xdotool key ctrl+comma
 wait_until 3 preferences_up || fail "Ctrl+, opened no \"Tovra! Preferences\" window"
-xdotool key --delay 100 shift+Tab Left Tab Tab Down Return
-wait_until 3 prefs_gone || fail "Return did not press Done in the keyboard-only editing"
+xdotool key --delay 100 shift+Tab Left Tab Tab Down Tab Tab Return
+wait_until 3 prefs_gone || fail "Return on the focused Cancel did not close the editor"
+xdotool key F3
+wait_until 3 search_up || fail "Return on the focused Cancel saved the change: F3 is no longer the hot key"
+pass "by keyboard alone, Return on the focused Cancel throws the editor's change away"
+
+# Again, to Done: Return on the key's popup opens it, Down and Return choose F4 in it, Tab reaches
+# Done and Space presses it.
+xdotool key ctrl+comma
+wait_until 3 preferences_up || fail "Ctrl+, opened no \"Tovra! Preferences\" window"
+prefs=$(preferences)
+xdotool mousemove 0 0  # the popup's rows take no row from a pointer resting on them
+xdotool key --delay 100 shift+Tab Left Tab Tab Return
+popup_up() { xdotool search --all --onlyvisible --pid "$tovra_pid" 2>/dev/null | grep -vqx "$prefs"; }
+wait_until 3 popup_up || fail "Return on the focused key popup did not open it"
+xdotool key --delay 100 Down Return Tab space
+wait_until 3 prefs_gone || fail "Space on the focused Done did not close the editor"
 f4_search_up=no
 for _ in 1 2 3; do
   xdotool key F4
   if wait_until 2 search_up; then f4_search_up=yes; break; fi
 done
 [ $f4_search_up = yes ] || fail "the hot key chosen by keyboard alone, F4, did not bring up the search window"
-pass "by keyboard alone the editor's \"Hot Key\" page is reached and F4 chosen as the hot key"
+pass "by keyboard alone the key's popup opens with Return, F4 is chosen in it and Done pressed with Space"
 
 # Quit by the menu's shortcut: Tovra ends by itself, tearing its windows down, and a build with
 # the sanitizers checks its memory on the way out, so a fault or a leak fails here.

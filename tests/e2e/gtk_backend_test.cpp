@@ -1,10 +1,12 @@
 // The desktop backend's translations, which need no display: hot keys into keybinder
 // accelerators, GDK keys into the core's key texts, menu texts into GTK mnemonic labels, strings
 // into text GTK can show. Then the backend on an X server of its own (on_private_display.sh):
-// keyboard order, control sizes, dialog icons and hot keys the server keeps.
+// keyboard order, the keys that press buttons, control sizes, dialog icons and hot keys the server
+// keeps.
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -12,7 +14,10 @@
 #include <vector>
 
 #include "app/store/preferences.h"
+#include "app/windows/about_window.h"
+#include "app/windows/ask_for_text_window.h"
 #include "app/windows/preferences_window.h"
+#include "runtime/core/clipboard.h"
 #include "runtime/core/runtime.h"
 #include "runtime/core/string.h"
 #include "runtime/core/window_list.h"
@@ -186,26 +191,29 @@ class OnDisplay : public ::testing::Test {
     return editor;
   }
 
-  // A key press as the X server would deliver it to the window.
+  // A key pressed and let go, as the X server would deliver it to the window: a button pressed
+  // by GTK itself is clicked when its key comes up.
   static void PressKey(GtkWindow *window, guint keyval, GdkModifierType state) {
-    GdkEvent *event = gdk_event_new(GDK_KEY_PRESS);
-    event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(window))));
-    event->key.send_event = TRUE;
-    event->key.time = GDK_CURRENT_TIME;
-    event->key.keyval = keyval;
-    event->key.state = state;
-    GdkKeymapKey *keys = nullptr;
-    gint count = 0;
-    guint typed = keyval == GDK_KEY_ISO_Left_Tab ? GDK_KEY_Tab : keyval;
-    GdkDisplay *display = gdk_display_get_default();
-    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), typed, &keys, &count) && count > 0) {
-      event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
+      GdkEvent *event = gdk_event_new(type);
+      event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(window))));
+      event->key.send_event = TRUE;
+      event->key.time = GDK_CURRENT_TIME;
+      event->key.keyval = keyval;
+      event->key.state = state;
+      GdkKeymapKey *keys = nullptr;
+      gint count = 0;
+      guint typed = keyval == GDK_KEY_ISO_Left_Tab ? GDK_KEY_Tab : keyval;
+      GdkDisplay *display = gdk_display_get_default();
+      if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(display), typed, &keys, &count) && count > 0) {
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+      }
+      g_free(keys);
+      gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
+      gtk_main_do_event(event);
+      gdk_event_free(event);
+      Settle(20);
     }
-    g_free(keys);
-    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(display)));
-    gtk_main_do_event(event);
-    gdk_event_free(event);
-    Settle(20);
   }
 
   // The names of the controls the focus goes to in `presses` presses of Tab (Shift+Tab).
@@ -218,6 +226,16 @@ class OnDisplay : public ::testing::Test {
       names.push_back(focused ? focused->Name.ToStd() : "(none)");
     }
     return names;
+  }
+
+  // Tabs through the window until the focus is on `control`; false when it never comes there.
+  static bool TabTo(rt::Window &window, const rt::Control &control) {
+    for (int i = 0; i < 20 && window.FocusedControl() != &control; ++i) FocusWalk(window, 1, false);
+    return window.FocusedControl() == &control;
+  }
+
+  static std::string FocusedName(const rt::Window &window) {
+    return window.FocusedControl() ? window.FocusedControl()->Name.ToStd() : "(none)";
   }
 
   static rt::GtkBackend *backend;
@@ -301,6 +319,141 @@ TEST_F(KeyboardOrderOnDisplay, FocusArrivingInTheListSelectsNothing) {
   Settle(50);
   EXPECT_EQ(editor->ListOfSearches->Text().ToStd(), "amazon");
   EXPECT_TRUE(editor->RemoveSearchButton->Enabled());
+}
+
+// Keys that take the focused control off screen or grey it: the focus goes on to the first control
+// that can have it, and Tab goes on from there.
+TEST_F(KeyboardOrderOnDisplay, FocusLeavesAControlThatGoesGreyOrHidden) {
+  auto editor = OpenEditor();
+  GtkWindow *top = ToplevelTitled("Tovra! Preferences");
+  ASSERT_TRUE(TabTo(*editor, *editor->RemoveSearchButton));
+  PressKey(top, GDK_KEY_space, GdkModifierType(0));  // Remove greys itself
+  Settle(50);
+  ASSERT_FALSE(editor->RemoveSearchButton->Enabled());
+  EXPECT_EQ(FocusedName(*editor), "ListOfSearches");
+  EXPECT_TRUE(GTK_IS_TREE_VIEW(gtk_window_get_focus(top))) << "no widget has the keyboard focus";
+  EXPECT_EQ(FocusWalk(*editor, 1, false), std::vector<std::string>{"NewSearchButton"});
+
+  editor->NewSearchButton->SetVisible(false);
+  Settle(50);
+  EXPECT_EQ(FocusedName(*editor), "ListOfSearches");
+  EXPECT_TRUE(GTK_IS_TREE_VIEW(gtk_window_get_focus(top))) << "no widget has the keyboard focus";
+}
+
+using ButtonKeysOnDisplay = OnDisplay;
+
+// Return, Enter and Space press the button with the focus. Return and Enter press the default
+// button only from a control that does not take them itself: a popup opens with them, and the
+// template breaks its line.
+TEST_F(ButtonKeysOnDisplay, KeysPressTheFocusedButtonAndReturnElseTheDefault) {
+  struct Case {
+    const char *window, *focus;
+    guint keyval;
+    const char *pressed;  // a button's name, "(popup)" for a popup opened, or "(none)"
+  };
+  const Case cases[] = {
+      {"editor", "CancelButton", GDK_KEY_Return, "CancelButton"},
+      {"editor", "CancelButton", GDK_KEY_KP_Enter, "CancelButton"},
+      {"editor", "CancelButton", GDK_KEY_space, "CancelButton"},
+      {"editor", "NewSearchButton", GDK_KEY_Return, "NewSearchButton"},
+      {"editor", "RemoveSearchButton", GDK_KEY_Return, "RemoveSearchButton"},
+      {"editor", "DefaultsButton", GDK_KEY_Return, "DefaultsButton"},
+      {"editor", "DoneButton", GDK_KEY_space, "DoneButton"},
+      {"editor", "ListOfSearches", GDK_KEY_Return, "DoneButton"},
+      {"editor", "ListOfSearches", GDK_KEY_KP_Enter, "DoneButton"},
+      {"editor", "SearchText", GDK_KEY_Return, "(none)"},
+      {"editor", "SearchText", GDK_KEY_KP_Enter, "(none)"},
+      {"editor", "HotKeyMenu", GDK_KEY_Return, "(popup)"},
+      {"editor", "ModifierMenu", GDK_KEY_KP_Enter, "(popup)"},
+      {"editor", "ModifierMenu", GDK_KEY_space, "(popup)"},
+      {"prompt", "theText", GDK_KEY_Return, "OKButton"},
+      {"prompt", "CancelButton", GDK_KEY_Return, "CancelButton"},
+      {"prompt", "CancelButton", GDK_KEY_space, "CancelButton"},
+      {"prompt", "OKButton", GDK_KEY_KP_Enter, "OKButton"},
+      {"about", "DoneButton", GDK_KEY_Return, "DoneButton"},
+  };
+  auto editor = OpenEditor();
+  auto prompt = rt::Window::Create<tovra::AskForTextWindow>();
+  prompt->Title = "prompt";  // untitled, it would not be found
+  prompt->SetLeft(prompt->Left());
+  auto about = rt::Window::Create<tovra::AboutWindow>();
+  Settle(100);
+  const std::pair<const char *, rt::Window *> windows[] = {
+      {"editor", editor.get()}, {"prompt", prompt.get()}, {"about", about.get()}};
+  std::string pressed;
+  for (const auto &[name, window] : windows) {
+    for (const auto &c : window->Controls()) {
+      if (c->ControlKind() != rt::Control::Kind::kPushButton) continue;
+      static_cast<rt::PushButton &>(*c).Action = [&pressed, c = c.get()] { pressed = c->Name.ToStd(); };
+    }
+  }
+
+  for (const Case &c : cases) {
+    rt::Window *window = nullptr;
+    for (const auto &[name, w] : windows) {
+      if (std::string(name) == c.window) window = w;
+    }
+    rt::Control *focus = window->FindControl(c.focus).get();
+    if (focus->PanelIndex > 0) editor->thePanel->SetValue(focus->PanelIndex - 1);
+    if (rt::ActiveWindow() != window) {
+      window->Show();
+      Settle(50);
+    }
+    std::string what = std::string(c.window) + ", " + c.focus + ", " + gdk_keyval_name(c.keyval);
+    ASSERT_TRUE(TabTo(*window, *focus)) << what;
+    GtkWindow *top = ToplevelTitled(window->Title.ToStd().c_str());
+    pressed = "(none)";
+    PressKey(top, c.keyval, GdkModifierType(0));
+    Settle(50);
+    GtkWidget *combo = gtk_widget_get_ancestor(gtk_window_get_focus(top), GTK_TYPE_COMBO_BOX);
+    gboolean popupShown = FALSE;
+    if (combo) g_object_get(combo, "popup-shown", &popupShown, nullptr);
+    if (popupShown) {
+      gtk_combo_box_popdown(GTK_COMBO_BOX(combo));
+      Settle(50);
+      if (pressed == "(none)") pressed = "(popup)";
+    }
+    EXPECT_EQ(pressed, c.pressed) << what;
+  }
+  std::string text = editor->SearchText->Text().ToStd();
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << "Return and Enter broke no line of the template";
+}
+
+// The desktop's own alerts keep the same rule.
+TEST_F(ButtonKeysOnDisplay, AlertKeysPressTheFocusedButton) {
+  struct Case {
+    const char *focus;  // the caption of the button given the focus; nullptr leaves it as it opens
+    guint keyval;
+    int answer;  // 0 the action, 1 Cancel
+  };
+  static const Case *current = nullptr;
+  const Case cases[] = {
+      {nullptr, GDK_KEY_Return, 0}, {"Cancel", GDK_KEY_Return, 1}, {"Cancel", GDK_KEY_space, 1},
+      {"Set Defaults", GDK_KEY_KP_Enter, 0}};
+  for (const Case &c : cases) {
+    current = &c;
+    g_timeout_add(
+        100,
+        [](gpointer) -> gboolean {
+          GtkWindow *alert = rt::gtk::WaitingAlert();
+          if (!alert) return G_SOURCE_CONTINUE;
+          ForEachWidget(GTK_WIDGET(alert), [](GtkWidget *w) {
+            if (current->focus && GTK_IS_BUTTON(w) && gtk_button_get_label(GTK_BUTTON(w)) &&
+                std::string(gtk_button_get_label(GTK_BUTTON(w))) == current->focus) {
+              gtk_widget_grab_focus(w);
+            }
+          });
+          PressKey(alert, current->keyval, GdkModifierType(0));
+          return G_SOURCE_REMOVE;
+        },
+        nullptr);
+    rt::MessageDialog dialog;
+    dialog.ActionButton.Caption = "Set Defaults";
+    dialog.CancelButton.Visible = true;
+    dialog.Message = "Sure?";
+    EXPECT_EQ(backend->ShowMessageDialog(dialog), c.answer)
+        << (c.focus ? c.focus : "as it opens") << ", " << gdk_keyval_name(c.keyval);
+  }
 }
 
 using ControlSizeOnDisplay = OnDisplay;
