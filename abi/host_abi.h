@@ -132,13 +132,13 @@ typedef struct PluginClassRecord {
 //   A spec with a chain (levels from 1) is read by its chain, whatever parID is; the folder at
 //   its end must also match parID and the stamp. One without a stamp (as earlier versions and
 //   file systems without stamps write it) names nothing where two folders on the chain's way
-//   match it. The platform library writes a stamped chain wherever the folder has a stamp and the
-//   name leaves the 6 bytes it takes at least (names of up to 57 bytes). A spec of a folder other
-//   than the root without a chain (a longer name) holds the folder's number alone: only the
-//   process that made it can tell that folder from one that took the number later, so only that
-//   process reads it, while the folder is there; elsewhere it names nothing. Where even that
-//   cannot be (no stamp, a folder deeper than 255 levels, or a folder whose number's low 32 bits
-//   are 1 or 2, which would read as the mount or its root folder) no spec is made (bdNamErr).
+//   match it. The platform library writes a stamped chain wherever the folder has a stamp (and a
+//   plain one where it has none), so in a folder other than the mount's root the name can have
+//   up to 57 bytes (61 without a stamp). A spec of such a folder without a chain (a longer name,
+//   as earlier versions wrote) holds the folder's number alone, which cannot tell the folder from
+//   one that took the number later or repeats it: it names nothing. Where no chain fits (a longer
+//   name, or a folder deeper than 255 levels) no spec is made (bdNamErr); a folder whose number's
+//   low 32 bits are 1 or 2 thus never reads as the mount or its root folder.
 //   The named file need not exist. The spec has no mount mark of its own beyond the stamp's fold;
 //   a covered mount names nothing here either.
 //

@@ -59,6 +59,11 @@ class Catalog {
     if (const auto known = byItem_.find(key); known != byItem_.end()) {
       Forget(known->second);
     }
+    // All of btrfs's stand-ins for the subvolumes in a snapshot are one item to stat and handle
+    // alike: knowing one, the catalog would answer for the others.
+    if (item.isFolder && IsSubvolumeStandIn(item.path, item.inode)) {
+      return;
+    }
     recent_.push_front(item);
     byItem_.emplace(key, recent_.begin());
     if (item.isFolder) {
@@ -81,26 +86,6 @@ class Catalog {
   std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID, uint64_t folded, uint64_t mask) {
     const std::lock_guard<std::mutex> lock(mutex_);
     return FolderLocked(mountID, folderID, folded, mask);
-  }
-
-  void RememberUnchained(uint32_t mountID, uint32_t folderID, uint64_t folded) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (unchained_.size() >= kCatalogItems) {
-      unchained_.clear();  // what is forgotten names nothing
-    }
-    const auto [at, added] = unchained_.emplace(FolderKey(mountID, folderID), folded);
-    if (!added && at->second != folded) {
-      at->second = 0;
-    }
-  }
-
-  std::optional<std::string> Unchained(uint32_t mountID, uint32_t folderID) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    const auto known = unchained_.find(FolderKey(mountID, folderID));
-    if (known == unchained_.end() || known->second == 0) {
-      return std::nullopt;
-    }
-    return FolderLocked(mountID, folderID, known->second, ~uint64_t{0});
   }
 
  private:
@@ -156,7 +141,6 @@ class Catalog {
   Items recent_;  // most recently used first
   std::unordered_map<ItemKey, Items::iterator, ItemKeyHash> byItem_;
   std::unordered_multimap<uint64_t, Items::iterator> folders_;
-  std::unordered_map<uint64_t, uint64_t> unchained_;  // folded stamp, 0 for two folders
 };
 
 Catalog &TheCatalog() {
@@ -193,12 +177,5 @@ std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID, uint
   return TheCatalog().Folder(mountID, folderID, folded, 0xFFFFFFFFu);
 }
 
-void RememberFolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID, uint64_t folded) {
-  TheCatalog().RememberUnchained(mountID, folderID, folded);
-}
-
-std::optional<std::string> FolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID) {
-  return TheCatalog().Unchained(mountID, folderID);
-}
 
 }  // namespace platform

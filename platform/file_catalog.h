@@ -46,10 +46,5 @@ std::optional<std::string> KnownPathOf(const RecordedItem &wanted, uint64_t curr
 // has all of them too.
 std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID, uint32_t folded);
 
-// A spec that has no room for a chain holds its folder's number alone. This process keeps the
-// folded stamp of the folder it made such a spec for, and reads the spec as that folder only while
-// no spec of another folder with the same number was made: the number alone cannot tell them apart.
-void RememberFolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID, uint64_t folded);
-std::optional<std::string> FolderOfUnchainedSpec(uint32_t mountID, uint32_t folderID);
 
 }  // namespace platform

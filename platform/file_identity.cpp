@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
@@ -252,6 +253,16 @@ bool ItemIsAt(const std::string &path, uint64_t device, uint64_t inode, const It
   return statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_BTIME, &info) == 0 &&
          static_cast<uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)) == device && info.stx_ino == inode &&
          (stamp.value == 0 || ((info.stx_mask & STATX_BTIME) != 0 && BirthStamp(info) == stamp.value));
+}
+
+bool IsSubvolumeStandIn(const std::string &path, uint64_t inode) {
+  constexpr uint64_t kStandInInode = 2;
+  constexpr long kBtrfsMagic = 0x9123683E;
+  struct statfs volume {};
+  struct stat info {};
+  return (inode & 0xFFFFFFFFu) == kStandInInode && lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+         info.st_ino == kStandInInode && statfs(path.c_str(), &volume) == 0 &&
+         static_cast<long>(volume.f_type) == kBtrfsMagic;
 }
 
 uint64_t FoldedStamp(uint64_t mark, uint64_t stamp) {

@@ -26,6 +26,9 @@ struct ItemStamp {
 ItemStamp StampOf(int folder, const char *name);
 // Whether the item at `path` is still the one with this device, inode and stamp: one look.
 bool ItemIsAt(const std::string &path, uint64_t device, uint64_t inode, const ItemStamp &stamp);
+// Whether the folder is one of btrfs's stand-ins for the subvolumes inside a snapshot: all of them
+// have inode 2, one device and one handle, so nothing tells one from another.
+bool IsSubvolumeStandIn(const std::string &path, uint64_t inode);
 // The mount's mark and the item's stamp as one word, as records keep both where they have room for
 // one; never 0.
 uint64_t FoldedStamp(uint64_t mark, uint64_t stamp);

@@ -185,13 +185,23 @@ std::optional<std::string> PathOfRef(const FSRef &ref) {
     FolderChain marking = *chain;
     marking.mark = stamped ? 0 : word;
     const std::string likelyName = IsPlainName(name) ? name : "";
-    found = FollowChain(
-        marking,
-        [&](int folder) -> std::optional<std::string> {
-          std::optional<std::string> entry = EntryWithInode(folder, device, inode, likelyName, budget);
-          return entry && isStamped(folder, entry->c_str()) ? entry : std::nullopt;
-        },
-        budget);
+    SearchBudget *spending = &budget;
+    const ItemInFolder entry = [&](int folder) -> std::optional<std::string> {
+      std::optional<std::string> leaf = EntryWithInode(folder, device, inode, likelyName, *spending);
+      return leaf && isStamped(folder, leaf->c_str()) ? leaf : std::nullopt;
+    };
+    found = FollowChain(marking, entry, budget);
+    // A folder has no second link, so a second folder with all the record holds is a twin it
+    // cannot tell apart (btrfs gives every stand-in for a subvolume in a snapshot inode 2).
+    struct stat info {};
+    if (found && lstat(found->c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      SearchBudget again;
+      spending = &again;
+      found = FollowChain(marking, entry, again, true);
+    }
+  }
+  if (found && IsSubvolumeStandIn(*found, inode)) {
+    return std::nullopt;  // only its path told it from the others
   }
   if (found) {
     RememberFound(contents.mountID, *found);
@@ -224,17 +234,12 @@ OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume
   const bool stamped = folder.mark != 0 && folder.stamp.value != 0;
   const size_t head = kSpecChainHead + (stamped ? kSpecStampBytes : 0);
   const size_t room = kSpecNameBytes - name.size();
+  // Without a chain the spec would hold its folder's number alone, which does not tell the folder
+  // from one that takes the number later or repeats it (a btrfs snapshot), nor a folder numbered
+  // 1 or 2 (a fresh tmpfs gives its first folder inode 2) from the mount or its root folder.
   if (room < head || chain.size() > 0xFF) {
-    // No chain fits beside the name: the spec holds the folder's number alone, which only this
-    // process can tell from a folder that takes the number later. A folder numbered 1 or 2 (a
-    // fresh tmpfs gives its first folder inode 2) would read as the mount or its root folder.
-    if (!stamped || spec.parID == FSSPEC_PARID_VOLUME || spec.parID == FSSPEC_PARID_ROOT_FOLDER) {
-      spec = FSSpec{};
-      return bdNamErr;
-    }
-    RememberFolderOfUnchainedSpec(folder.mountID, static_cast<uint32_t>(spec.parID),
-                                  FoldedStamp(folder.mark, folder.stamp.value));
-    return noErr;
+    spec = FSSpec{};
+    return bdNamErr;
   }
   // The chain takes what the name leaves of its field: a count, a width, the stamp, the entries.
   unsigned char *after = spec.name + 1 + name.size();
@@ -281,14 +286,13 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
   if (levels != 0 && room < head) {
     return fnfErr;
   }
+  // A folder's number alone cannot tell it from one that took the number since, or repeats it.
+  if (levels == 0 && !inRootFolder) {
+    return fnfErr;
+  }
   uint32_t folded = 0;
   std::optional<std::string> folder;
-  if (levels == 0 && !inRootFolder) {
-    folder = FolderOfUnchainedSpec(mountID, folderID);
-    if (!folder) {
-      return fnfErr;
-    }
-  } else if (stamped) {
+  if (stamped) {
     std::memcpy(&folded, after + kSpecChainHead, sizeof folded);
     folder = KnownFolder(mountID, folderID, folded);
   }
@@ -311,6 +315,9 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
                                  },
                                  budget, !stamped && !inRootFolder)
                            : std::nullopt;
+    if (folder && IsSubvolumeStandIn(*folder, folderID)) {
+      folder.reset();
+    }
     if (folder && !inRootFolder) {
       RememberFound(mountID, *folder);
     }

@@ -192,30 +192,28 @@ TEST(FileReferences, GoneFilesAndMadeUpReferencesNameNothing) {
   EXPECT_EQ(PathOf(zero), "(none)");
 }
 
-// A spec keeps its folder's way down in what the name leaves of its field; with a name that
-// leaves nothing, only a file in the mount's root folder, or in a folder this process knows,
-// can be named.
+// A spec keeps its folder's way down and its stamp in what the name leaves of its field; a name
+// that leaves too little for them has no spec outside the mount's root folder, and a spec without
+// a way down (as earlier versions made for long names) names nothing, here or elsewhere.
 TEST(FileReferences, SpecsFollowTheChainThatFitsBesideTheirName) {
   ScratchFolder scratch;
   const std::string folder = ScratchFolder::MakeNested(scratch.path(), 4);
-  for (size_t length : {1u, 40u, 50u}) {
+  for (size_t length : {1u, 40u, 50u, 57u}) {
     const std::string file = folder + "/" + std::string(length, 'n');
     std::ofstream(file) << "x";
     const std::optional<std::string> spec = SpecMadeElsewhere(file);
     ASSERT_TRUE(spec);
     EXPECT_EQ(PathOf(FromBytes<FSSpec>(*spec)), file) << "a name of " << length;
   }
-  // In a folder that this process has not followed a chain to.
-  const std::string unknown = ScratchFolder::MakeNested(scratch.path() + "/unknown", 4);
-  const std::string file = unknown + "/" + std::string(63, 'n');
+  const std::string file = folder + "/" + std::string(63, 'n');
   std::ofstream(file) << "x";
-  const std::optional<std::string> longest = SpecMadeElsewhere(file);
-  ASSERT_TRUE(longest);
-  EXPECT_EQ(PathOf(FromBytes<FSSpec>(*longest)), "(none)");
-  FSSpec madeHere{};
-  ASSERT_EQ(platform::FSPathMakeFSSpec(file.c_str(), &madeHere), platform::noErr);
-  EXPECT_EQ(PathOf(madeHere), file);
-  EXPECT_EQ(PathOf(FromBytes<FSSpec>(*longest)), file) << "the folder is known now";
+  FSSpec spec{};
+  EXPECT_EQ(platform::FSPathMakeFSSpec(file.c_str(), &spec), platform::bdNamErr);
+  FSSpec madeEarlier{};
+  ASSERT_EQ(platform::FSPathMakeFSSpec((folder + "/n").c_str(), &madeEarlier), platform::noErr);
+  madeEarlier.name[0] = 63;
+  std::memset(madeEarlier.name + 1, 'n', 63);
+  EXPECT_EQ(PathOf(madeEarlier), "(none)");
   FSSpec tooLong{};
   EXPECT_EQ(platform::FSPathMakeFSSpec((folder + "/" + std::string(64, 'n')).c_str(), &tooLong), platform::bdNamErr);
 }

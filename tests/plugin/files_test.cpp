@@ -400,14 +400,19 @@ TEST_F(Files, NameOf255BytesKeepsItsNameThroughReferences) {
 // find them all, and the writer of such a file is seen.
 TEST_F(Files, ReferencesMadeHereFindEveryFileThePathReaches) {
   const std::string nest = CrowdedNest(folder, 6, 16);
-  for (size_t length : {58u, 60u, 62u, 63u}) {
+  // An FSSpec keeps its folder's chain and stamp beside the name; a longer name has none.
+  for (size_t length : {50u, 57u, 58u, 63u}) {
     const std::string named = nest + "/" + std::string(length, 'n');
     std::ofstream(named) << "x";
-    EXPECT_EQ(RoundTrip(named), "") << "a name of " << length << " bytes";
+    EXPECT_EQ(RoundTrip(named, length <= 57), "") << "a name of " << length << " bytes";
+    HostObject item = host.MakeFolderItem(named);
+    HostObject spec = SpecOf(item);
+    EXPECT_EQ(spec != nullptr, length <= 57) << "a name of " << length << " bytes";
+    for (HostObject o : {item, spec}) host.ReleaseObject(o);
   }
-  HostObject item = host.MakeFolderItem(nest + "/" + std::string(62, 'n'));
+  HostObject item = host.MakeFolderItem(nest + "/" + std::string(57, 'n'));
   {
-    WriterElsewhere writer(nest + "/" + std::string(62, 'n'));
+    WriterElsewhere writer(nest + "/" + std::string(57, 'n'));
     EXPECT_TRUE(FolderItemMethod<bool(HostObject)>("IsFileDataForkOpenReadWriteQRV as boolean")(item));
   }
   host.ReleaseObject(item);
