@@ -115,21 +115,6 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// The old file, open to read what it carries besides its bytes; -1 when it cannot be opened or
-// is no longer the file that was looked at.
-int OpenOldFile(const fs::path &path, struct stat &info) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
-      opened.st_ino != info.st_ino) {
-    ::close(fd);
-    return -1;
-  }
-  info = opened;
-  return fd;
-}
-
 // The attributes a save carries over: not the ACL, which goes its own way, nor what
 // /etc/xattr.conf says to leave, nor the security modules' labels, which the system gives the new
 // file itself and which a user may not always set (IMA's hash), so that every save would fail.
@@ -181,6 +166,19 @@ void RemoveTemporaryFilesBeside(const fs::path &file) {
 
 }  // namespace
 
+int OpenLookedAtFile(const fs::path &path, int flags, struct stat &info) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | flags);
+  if (fd < 0) return -1;
+  struct stat opened {};
+  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
+      opened.st_ino != info.st_ino) {
+    ::close(fd);
+    return -1;
+  }
+  info = opened;
+  return fd;
+}
+
 bool ReplaceFile(const fs::path &path, std::string_view bytes) {
   std::optional<ReplaceableFile> replaceable = FindReplaceableFile(path);
   if (!replaceable) return false;
@@ -188,7 +186,7 @@ bool ReplaceFile(const fs::path &path, std::string_view bytes) {
   // Whatever an earlier, killed save left goes first, so at most this save's file can stay.
   RemoveTemporaryFilesBeside(target);
   std::optional<struct stat> &old = replaceable->existing;
-  int oldFd = old ? OpenOldFile(target, *old) : -1;
+  int oldFd = old ? OpenLookedAtFile(target, O_NOFOLLOW, *old) : -1;
   if (old && oldFd < 0) return false;
   std::string temp;
   int fd = CreateTemporaryBeside(target, temp);

@@ -1,10 +1,17 @@
 // Putting new content in place of a file atomically, through any links to it.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string_view>
 
 namespace rt {
+
+// Opens the regular file that `info` was read from, at `path`, with `flags` added to a read-only
+// open that never waits (on a FIFO or a device put there meanwhile); -1 when what is there now is
+// not that file. `info` becomes what the open file says.
+int OpenLookedAtFile(const std::filesystem::path &path, int flags, struct stat &info);
 
 // Writes `bytes` to a temporary file beside the file `path` names (the file at the end of its
 // links, so a link stays a link), makes it durable and renames it over that file. The temporary

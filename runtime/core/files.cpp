@@ -25,16 +25,7 @@ constexpr size_t kReadChunk = 64 * 1024;
 int OpenRegularFile(const fs::path &path, struct stat &info) {
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   // The path may change between the look and the open: the open must not wait either.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat opened {};
-  if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != info.st_dev ||
-      opened.st_ino != info.st_ino) {
-    ::close(fd);
-    return -1;
-  }
-  info = opened;
-  return fd;
+  return OpenLookedAtFile(path, 0, info);
 }
 
 // Makes the folder and whichever of its parents are missing, each one its user's alone as the

@@ -457,17 +457,22 @@ class World {
     Note(node, "made at " + temporary + " and saved over file #" + std::to_string(old) + " at " + path);
   }
 
-  void MakeSubvolume() {
-    const int folder = RandomFolder();
-    const int node = AddNode(true, folder, NameIn(folder));
-    const std::string why = fake::MakeBtrfsSubvolume(PathOf(node));
+  // A subvolume or snapshot that the tool made ("" from it), or an unexpected failure.
+  bool BecameSubvolume(int node, const std::string &why) {
     if (!why.empty()) {
       nodes_[node].alive = false;
       report_ << "step " << step_ << ": " << why << '\n';
       ++tally_.unexpectedFailures;
-      return;
+      return false;
     }
     nodes_[node].subvolume = true;
+    return true;
+  }
+
+  void MakeSubvolume() {
+    const int folder = RandomFolder();
+    const int node = AddNode(true, folder, NameIn(folder));
+    if (!BecameSubvolume(node, fake::MakeBtrfsSubvolume(PathOf(node)))) return;
     Note(node, "made as a subvolume at " + PathOf(node));
   }
 
@@ -480,14 +485,7 @@ class World {
     const int source = sources[Pick(sources.size())];
     const int folder = RandomFolder();
     const int node = AddNode(true, folder, NameIn(folder));
-    const std::string why = fake::MakeBtrfsSnapshot(PathOf(source), PathOf(node));
-    if (!why.empty()) {
-      nodes_[node].alive = false;
-      report_ << "step " << step_ << ": " << why << '\n';
-      ++tally_.unexpectedFailures;
-      return;
-    }
-    nodes_[node].subvolume = true;
+    if (!BecameSubvolume(node, fake::MakeBtrfsSnapshot(PathOf(source), PathOf(node)))) return;
     Note(node, "made as a snapshot of " + Describe(source) + " at " + PathOf(node));
     AddCopies(node);
   }
