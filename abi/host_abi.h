@@ -139,7 +139,7 @@ typedef struct PluginClassRecord {
 //   one that took the number later or repeats it: it names nothing. Where no chain fits (a longer
 //   name, or a folder deeper than 255 levels) no spec is made (bdNamErr); a folder whose number's
 //   low 32 bits are 1 or 2 thus never reads as the mount or its root folder.
-//   The named file need not exist. The spec has no mount mark of its own beyond the stamp's fold;
+//   The named file need not exist. An FSSpec has no mount mark of its own beyond the stamp's fold;
 //   a covered mount names nothing here either.
 //
 // FSRef: the FSRefContents record below.

@@ -104,7 +104,7 @@ class Catalog {
     for (Items::iterator candidate : candidates) {
       std::optional<std::string> path = Checked(candidate, {});
       if (path && found) {
-        return std::nullopt;  // two known folders have all the spec holds: it cannot tell them apart
+        return std::nullopt;  // two known folders have all the FSSpec holds: it cannot tell them apart
       }
       if (path) {
         found = std::move(path);

@@ -234,7 +234,7 @@ OSErr SpecFor(const FileLocation &folder, const std::string &name, bool isVolume
   const bool stamped = folder.mark != 0 && folder.stamp.value != 0;
   const size_t head = kSpecChainHead + (stamped ? kSpecStampBytes : 0);
   const size_t room = kSpecNameBytes - name.size();
-  // Without a chain the spec would hold its folder's number alone, which does not tell the folder
+  // Without a chain the FSSpec would hold its folder's number alone, which does not tell the folder
   // from one that takes the number later or repeats it (a btrfs snapshot), nor a folder numbered
   // 1 or 2 (a fresh tmpfs gives its first folder inode 2) from the mount or its root folder.
   if (room < head || chain.size() > 0xFF) {
@@ -302,7 +302,7 @@ OSErr PathOfSpec(const FSSpec &spec, std::string &path) {
         inRootFolder ? FolderChain{mountID, 0, 0, {}}
                      : UnpackChain(mountID, after + head, room - head, levels, width & ~FSSPEC_CHAIN_STAMPED);
     // Without a stamp, the chain's end is told by the folder's number alone: a second folder with
-    // that number on the way makes the spec name nothing.
+    // that number on the way makes the FSSpec name nothing.
     folder = chain && mark ? FollowChain(
                                  *chain,
                                  [&](int candidate) -> std::optional<std::string> {

@@ -460,7 +460,7 @@ std::string RecordsInSnapshots(const std::string &scratch) {
   failed += Expect("an FSRef in a snapshot made elsewhere", PathOf(FromBytes<FSRef>(*refElsewhere)), copy);
   failed += Expect("an FSRef in a nested subvolume made elsewhere", PathOf(FromBytes<FSRef>(*innerElsewhere)),
                    root + "/copy/nested/inner.txt");
-  // Now that this process knows folders with the same low bits, the spec still names its own.
+  // Now that this process knows folders with the same low bits, the FSSpec still names its own.
   for (const std::string &known : {root + "/orig/docs/report.txt", root + "/topdocs/report.txt"}) {
     FSSpec spec{};
     FSPathMakeFSSpec(known.c_str(), &spec);
