@@ -83,20 +83,13 @@ class Catalog {
     return Checked(known->second, checked);
   }
 
-  std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID, uint64_t folded, uint64_t mask) {
+  std::optional<std::string> Folder(uint32_t mountID, uint32_t folderID, uint32_t folded) {
     const std::lock_guard<std::mutex> lock(mutex_);
-    return FolderLocked(mountID, folderID, folded, mask);
-  }
-
- private:
-  using Items = std::list<CatalogItem>;
-
-  std::optional<std::string> FolderLocked(uint32_t mountID, uint32_t folderID, uint64_t folded, uint64_t mask) {
     auto [first, last] = folders_.equal_range(FolderKey(mountID, folderID));
     std::vector<Items::iterator> candidates;
     for (auto at = first; at != last; ++at) {
       const CatalogItem &item = *at->second;
-      if (item.stamp.value != 0 && (FoldedStamp(item.mark, item.stamp.value) & mask) == (folded & mask)) {
+      if (item.stamp.value != 0 && static_cast<uint32_t>(FoldedStamp(item.mark, item.stamp.value)) == folded) {
         candidates.push_back(at->second);
       }
     }
@@ -112,6 +105,9 @@ class Catalog {
     }
     return found;
   }
+
+ private:
+  using Items = std::list<CatalogItem>;
 
   // The item's path when it is still there, now the most recent; otherwise it is forgotten.
   std::optional<std::string> Checked(Items::iterator item, CheckedMount checked) {
@@ -174,7 +170,7 @@ std::optional<std::string> KnownPathOf(const RecordedItem &wanted, uint64_t curr
 }
 
 std::optional<std::string> KnownFolder(uint32_t mountID, uint32_t folderID, uint32_t folded) {
-  return TheCatalog().Folder(mountID, folderID, folded, 0xFFFFFFFFu);
+  return TheCatalog().Folder(mountID, folderID, folded);
 }
 
 
