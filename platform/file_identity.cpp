@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -183,11 +184,18 @@ std::optional<uint64_t> HandleStamp(int folder, const char *name, int flags) {
   alignas(file_handle) unsigned char storage[sizeof(file_handle) + MAX_HANDLE_SZ];
   auto *handle = reinterpret_cast<file_handle *>(storage);
   int mountID = 0;
+  // A kernel before identifying handles refuses the flag; once seen, it is not asked again, as
+  // this runs on every check of a known item.
+  static std::atomic<int> identifying = AT_HANDLE_FID;
+  const int asked = identifying.load(std::memory_order_relaxed);
   handle->handle_bytes = MAX_HANDLE_SZ;
-  bool got = name_to_handle_at(folder, name, handle, &mountID, flags | AT_HANDLE_FID) == 0;
-  if (!got && errno == EINVAL) {  // a kernel before identifying handles
+  bool got = name_to_handle_at(folder, name, handle, &mountID, flags | asked) == 0;
+  if (!got && errno == EINVAL && asked != 0) {
     handle->handle_bytes = MAX_HANDLE_SZ;
     got = name_to_handle_at(folder, name, handle, &mountID, flags) == 0;
+    if (got) {
+      identifying.store(0, std::memory_order_relaxed);
+    }
   }
   if (!got) {
     return std::nullopt;
